@@ -1,0 +1,133 @@
+// crs-drive as a user runs it: the overlay after N presses, the path as CSV checked against an
+// independent computation of the motion, and the argument errors.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "motion/course_table.h"
+#include "run_command.h"
+
+namespace {
+
+CommandResult Drive(const std::vector<std::string>& args) { return RunCommand(CRS_DRIVE_PATH, args); }
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST(CrsDriveOverlay, ZeroPressesPrintsTheStartState)
+{
+    const CommandResult r = Drive({"0"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "wx = -4000\nwy = 13000\nwz = 0\nvect_x = 0\nvect_y = 0\nvect_z = 0\n"
+              "fPosX = 4.000000\nfPosY = 0.000000\nfPosZ = -13.000000\nplate_pos = 0\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(CrsDriveOverlay, AfterPressesAndWholeLaps)
+{
+    EXPECT_EQ(Drive({"300"}).out,
+              "wx = -13846\nwy = -17481\nwz = -587\nvect_x = 4001\nvect_y = 2349\nvect_z = 0\n"
+              "fPosX = 13.846000\nfPosY = -0.587000\nfPosZ = 17.481001\nplate_pos = 300\n");
+    // A thousand laps later the car is back at the start, and the counter shows a full lap.
+    EXPECT_EQ(Drive({"1072000"}).out,
+              "wx = -4000\nwy = 13000\nwz = 0\nvect_x = 0\nvect_y = 0\nvect_z = 0\n"
+              "fPosX = 4.000000\nfPosY = 0.000000\nfPosZ = -13.000000\nplate_pos = 1072\n");
+    EXPECT_EQ(Lines(Drive({"1072001"}).out).back(), "plate_pos = 1");
+}
+
+// The motion computed again from the course table with the library's sine and plain integer
+// arithmetic, written without the motion code, for comparison row by row.
+struct ReferenceDrive {
+    long wx = -4000, wy = 13000, wz = 0;
+    int vect_x = 0, vect_y = 0;
+
+    static long Table(int angle) { return std::lround(4096.0 * std::sin(2.0 * M_PI * angle / 4096.0)); }
+    static long Scale(long x, long s)
+    {
+        const long product = x * s;
+        return product < 0 ? -(-product / 4096) : product / 4096;
+    }
+    static double Shown(long thousandths) { return float(double(thousandths) / 1000.0); }
+    std::string Step(int press)
+    {
+        const int plate = (press - 1) % 1072;
+        const CoursePlate p = CoursePlateAt(plate);
+        vect_y = (vect_y + p.heading_delta + 4096) % 4096;
+        vect_x = (vect_x + p.pitch_delta + 4096) % 4096;
+        wx += Scale(Scale(p.length, -Table(vect_y + 1024)), Table(vect_x + 1024));
+        wy += Scale(p.length, Table(vect_y));
+        wz += Scale(p.length, Table(vect_x));
+        char row[200];
+        std::snprintf(row, sizeof row, "%d,%d,%ld,%ld,%ld,%d,%d,%d,%d,%f,%f,%f", press, plate, wx,
+                      wy, wz, vect_x, vect_y, (4096 - vect_x) % 4096, (1024 - vect_y + 4096) % 4096,
+                      Shown(-wx), Shown(wz), Shown(-wy));
+        return row;
+    }
+};
+
+TEST(CrsDrivePath, TwoLapsMatchAnIndependentComputation)
+{
+    const CommandResult r = Drive({"--path", "2144"});
+    ASSERT_EQ(r.status, 0);
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2145u);
+    EXPECT_EQ(lines[0], "press,plate,wx,wy,wz,vect_x,vect_y,crsAngleX,crsAngleY,fPosX,fPosY,fPosZ");
+    ReferenceDrive reference;
+    for (int press = 1; press <= 2144; ++press)
+        ASSERT_EQ(lines[press], reference.Step(press)) << "press " << press;
+    EXPECT_EQ(lines[1072], "1072,1071,-4000,13000,0,0,0,0,1024,4.000000,0.000000,-13.000000");
+}
+
+TEST(CrsDrivePath, ZeroPressesIsJustTheHeader)
+{
+    const CommandResult r = Drive({"--path", "0"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Lines(r.out).size(), 1u);
+}
+
+TEST(CrsDriveArguments, HelpPrintsUsage)
+{
+    const CommandResult r = Drive({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("usage: crs-drive N"), std::string::npos);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(CrsDriveArguments, BadArgumentsSayWhatIsWrongAndExitTwo)
+{
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, "crs-drive: missing N"},
+        {{"--path"}, "crs-drive: missing N"},
+        {{"-5"}, "crs-drive: N must not be negative: '-5'"},
+        {{"--path", "-1"}, "crs-drive: N must not be negative: '-1'"},
+        {{"ten"}, "crs-drive: N is not a whole number: 'ten'"},
+        {{"12x"}, "crs-drive: N is not a whole number: '12x'"},
+        {{"1.5"}, "crs-drive: N is not a whole number: '1.5'"},
+        {{""}, "crs-drive: N is not a whole number: ''"},
+        {{"2147483648"}, "crs-drive: N is too large: '2147483648'"},
+        {{"99999999999999999999999"}, "crs-drive: N is too large: '99999999999999999999999'"},
+        {{"--fast", "3"}, "crs-drive: unknown option: '--fast'"},
+        {{"-x"}, "crs-drive: unknown option: '-x'"},
+        {{"3", "4"}, "crs-drive: more than one N given: '4'"},
+    };
+    for (const auto& [args, message] : cases) {
+        const CommandResult r = Drive(args);
+        SCOPED_TRACE(message);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        const std::vector<std::string> err = Lines(r.err);
+        ASSERT_GE(err.size(), 2u);
+        EXPECT_EQ(err[0], message);
+        EXPECT_EQ(err[1].rfind("usage: crs-drive N", 0), 0u);
+    }
+}
+
+}  // namespace
