@@ -1,0 +1,24 @@
+// The window record behind an HWND, shared by the two halves of the portable backend: the Win32
+// half creates it and fills the text layer through TextOutA; the Direct3D half presents into its
+// SDL window and composites the text layer over each new frame.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/portable/win_types.h"
+
+struct HWND__ {
+    SDL_Window* sdl = nullptr;   // created with SDL_WINDOW_OPENGL, so a device can render into it
+
+    // Text drawn on the window's DC since the last Present: RGBA, textWidth by textHeight pixels
+    // (the client area when it was drawn), alpha 0 where no text was drawn. Present composites it
+    // over the frame, then clears it and textDrawn. The GDI text would otherwise be covered by the
+    // frame, as it is on Windows.
+    std::vector<std::uint8_t> textPixels;
+    int textWidth = 0;
+    int textHeight = 0;
+    bool textDrawn = false;
+};
