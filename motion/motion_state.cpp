@@ -38,24 +38,26 @@ void MaskMotionAngles()
     vect_z = MaskAngle(vect_z);
 }
 
+// Brings an angle triple back into 0..4095 and derives its radians.
+void UpdateRadians(std::int32_t& x, std::int32_t& y, std::int32_t& z, float& radX, float& radY,
+                   float& radZ)
+{
+    x = MaskAngle(x);
+    y = MaskAngle(y);
+    z = MaskAngle(z);
+    radX = AngleToRadians(x);
+    radY = AngleToRadians(y);
+    radZ = AngleToRadians(z);
+}
+
 void UpdateCourseRadians()
 {
-    crsAngleX = MaskAngle(crsAngleX);
-    crsAngleY = MaskAngle(crsAngleY);
-    crsAngleZ = MaskAngle(crsAngleZ);
-    crsRadX = AngleToRadians(crsAngleX);
-    crsRadY = AngleToRadians(crsAngleY);
-    crsRadZ = AngleToRadians(crsAngleZ);
+    UpdateRadians(crsAngleX, crsAngleY, crsAngleZ, crsRadX, crsRadY, crsRadZ);
 }
 
 void UpdateCarRadians()
 {
-    carAngleX = MaskAngle(carAngleX);
-    carAngleY = MaskAngle(carAngleY);
-    carAngleZ = MaskAngle(carAngleZ);
-    carRadX = AngleToRadians(carAngleX);
-    carRadY = AngleToRadians(carAngleY);
-    carRadZ = AngleToRadians(carAngleZ);
+    UpdateRadians(carAngleX, carAngleY, carAngleZ, carRadX, carRadY, carRadZ);
 }
 
 // The course moves opposite to the car: X and Z are negated, the height is not.
