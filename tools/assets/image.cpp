@@ -50,10 +50,37 @@ void FillDisc(Image& image, double cx, double cy, double radius, Rgb colour)
         }
 }
 
+void FillTriangle(Image& image, const double (&x)[3], const double (&y)[3], Rgb colour)
+{
+    const int x0 = static_cast<int>(std::floor(std::min({x[0], x[1], x[2]})));
+    const int x1 = static_cast<int>(std::ceil(std::max({x[0], x[1], x[2]})));
+    const int y0 = static_cast<int>(std::floor(std::min({y[0], y[1], y[2]})));
+    const int y1 = static_cast<int>(std::ceil(std::max({y[0], y[1], y[2]})));
+    const double area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+    if (area == 0.0) return;
+    for (int py = y0; py <= y1; ++py)
+        for (int px = x0; px <= x1; ++px) {
+            const double cx = px + 0.5, cy = py + 0.5;
+            const double a = ((x[1] - cx) * (y[2] - cy) - (x[2] - cx) * (y[1] - cy)) / area;
+            const double b = ((x[2] - cx) * (y[0] - cy) - (x[0] - cx) * (y[2] - cy)) / area;
+            if (a >= 0.0 && b >= 0.0 && a + b <= 1.0) SetPixel(image, px, py, colour);
+        }
+}
+
+void DrawLine(Image& image, double x0, double y0, double x1, double y1, double width, Rgb colour)
+{
+    const double length = std::hypot(x1 - x0, y1 - y0);
+    const int steps = std::max(1, static_cast<int>(std::ceil(length * 2)));
+    for (int i = 0; i <= steps; ++i) {
+        const double t = double(i) / steps;
+        FillDisc(image, x0 + (x1 - x0) * t, y0 + (y1 - y0) * t, width / 2, colour);
+    }
+}
+
 void DrawText(Image& image, int x, int y, int scale, const std::string& text, Rgb colour)
 {
     // stb_easy_font fills quads of four vertices of 16 bytes: x, y, z as floats, then a colour.
-    std::vector<char> buffer(text.size() * 400 + 64);
+    std::vector<char> buffer(text.size() * 1200 + 64);   // a glyph takes up to about 1 KB
     std::string copy = text;
     const int quads = stb_easy_font_print(0.0f, 0.0f, copy.data(), nullptr, buffer.data(),
                                           static_cast<int>(buffer.size()));

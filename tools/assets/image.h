@@ -21,6 +21,10 @@ Rgb GetPixel(const Image& image, int x, int y);
 void SetPixel(Image& image, int x, int y, Rgb colour);
 void FillRect(Image& image, int x0, int y0, int x1, int y1, Rgb colour);   // x1, y1 exclusive
 void FillDisc(Image& image, double cx, double cy, double radius, Rgb colour);
+// Fills the pixels whose centres lie inside the triangle.
+void FillTriangle(Image& image, const double (&x)[3], const double (&y)[3], Rgb colour);
+// A line `width` pixels wide.
+void DrawLine(Image& image, double x0, double y0, double x1, double y1, double width, Rgb colour);
 // Text with its top-left corner at (x, y), each font pixel drawn as a `scale` by `scale` block.
 void DrawText(Image& image, int x, int y, int scale, const std::string& text, Rgb colour);
 int TextWidth(const std::string& text, int scale);
