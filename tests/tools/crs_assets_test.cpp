@@ -49,7 +49,20 @@ struct Press {
     double x, y, z;
     int heading;
     int plate;
+    Point3 camera;   // the camera's eye in course-mesh units
 };
+
+// The eye (0, 1, -1.8) taken back through the course's world transform
+// T(fPos) . Ry(crsRadY) . Rx(crsRadX) . S(4.6) (row vectors, so T acts first).
+Point3 CameraInCourse()
+{
+    double x = 0.0, y = 1.0 / kCourseScale, z = -1.8 / kCourseScale;
+    const double cx = std::cos(crsRadX), sx = std::sin(crsRadX);
+    const double y1 = y * cx + z * sx, z1 = -y * sx + z * cx;
+    const double cy = std::cos(crsRadY), sy = std::sin(crsRadY);
+    const double x2 = x * cy - z1 * sy, z2 = x * sy + z1 * cy;
+    return {x2 - fPosX, y1 - fPosY, z2 - fPosZ};
+}
 
 std::vector<Press> DrivePresses()
 {
@@ -59,7 +72,7 @@ std::vector<Press> DrivePresses()
         const int plate = plate_pos % kCoursePlateTotal;
         AdvancePlate();
         ++plate_pos;
-        presses.push_back({wx / 1000.0, -wz / 1000.0, wy / 1000.0, vect_y, plate});
+        presses.push_back({wx / 1000.0, -wz / 1000.0, wy / 1000.0, vect_y, plate, CameraInCourse()});
     }
     return presses;
 }
@@ -245,6 +258,45 @@ TEST_F(GeneratedFiles, NoTwoStretchesOfRoadCutIntoEachOther)
             }
         }
     EXPECT_GT(stacked, 0);
+}
+
+TEST_F(GeneratedFiles, TheCameraStaysClearOfEverySurface)
+{
+    // Closer than the near plane (1.0 drawn, so 1 / 4.6 in course units) a surface straight above
+    // or below the eye would be cut open on screen.
+    std::vector<int> solid;
+    for (int m = 0; m < kCourseMaterialCount; ++m) solid.push_back(m);
+    const PlanIndex everything(*course_, solid);
+    double nearest = 1e9;
+    for (const Press& p : *presses_) {
+        // The eye is behind the car.
+        const Point3 eye = p.camera;
+        const double a = 2.0 * M_PI * p.heading / 4096.0;
+        ASSERT_LT((eye.x - p.x) * -std::cos(a) + (eye.z - p.z) * std::sin(a), -0.1) << "plate " << p.plate;
+        for (double y : everything.HeightsAt(eye.x, eye.z)) nearest = std::min(nearest, std::abs(y - eye.y));
+    }
+    EXPECT_GE(nearest, 1.0 / kCourseScale * 0.6);
+}
+
+TEST_F(GeneratedFiles, NoPillarOrWallPassesThroughARoad)
+{
+    // The vertical edges of pillars and walls, each checked against the road surfaces over its
+    // foot; its own road may meet it at its top.
+    const PlanIndex top(*course_, kCourseTop);
+    int edges = 0;
+    for (const SceneTriangle& t : course_->triangles) {
+        if (t.material != kConcreteMaterial) continue;
+        for (int i = 0; i < 3; ++i) {
+            const Point3 &a = t.p[i], &b = t.p[(i + 1) % 3];
+            if (std::hypot(a.x - b.x, a.z - b.z) > 1e-6 || std::abs(a.y - b.y) < 1e-6) continue;
+            ++edges;
+            const double lo = std::min(a.y, b.y), hi = std::max(a.y, b.y);
+            for (double y : top.HeightsAt(a.x, a.z))
+                ASSERT_FALSE(y > lo + 1e-3 && y < hi - kBarrierHeight - 1e-3)
+                    << "edge at " << a.x << ", " << a.z << " from " << lo << " to " << hi << " through " << y;
+        }
+    }
+    EXPECT_GT(edges, 1000);
 }
 
 TEST_F(GeneratedFiles, RoadFacesAreSeenFromAboveAndEveryNormalAgreesWithItsWinding)
