@@ -7,7 +7,7 @@ namespace {
 
 constexpr double kHalfLength = kCarLength / 2.0;
 // The car is drawn at 0.3 without renormalising, so its normals act 3.3 times as long: a face
-// turned to the light shows its full colour and one turned away almost black. Leaning every
+// turned to the light is lit at full strength and one turned away is almost black. Leaning every
 // normal a little upward keeps the rear faces, which the camera sees, lit.
 constexpr double kNormalLean = 0.15;
 
@@ -75,15 +75,19 @@ void AddWheel(MeshModel& mesh, int material, double x0, double x1, double y, dou
     const Vec3 axis{x0, y, z};
     for (int i = 0; i < kSides; ++i) {
         const Vec3 n0 = Normalize(rim(x0, i) - axis), n1 = Normalize(rim(x0, i + 1) - axis);
-        const double u0 = double(i) / kSides, u1 = double(i + 1) / kSides;
+        // The tread takes the plain middle of the texture; each side shows the whole picture.
         AddQuad(mesh, material, n0 + n1,
-                {MeshVertex{rim(x0, i), Lean(n0), u0, 0}, MeshVertex{rim(x1, i), Lean(n0), u0, 1},
-                 MeshVertex{rim(x1, i + 1), Lean(n1), u1, 1}, MeshVertex{rim(x0, i + 1), Lean(n1), u1, 0}});
+                {MeshVertex{rim(x0, i), Lean(n0), 0.5, 0.5}, MeshVertex{rim(x1, i), Lean(n0), 0.5, 0.5},
+                 MeshVertex{rim(x1, i + 1), Lean(n1), 0.5, 0.5}, MeshVertex{rim(x0, i + 1), Lean(n1), 0.5, 0.5}});
+        auto side = [&](double x, int k) {
+            const Vec3 p = rim(x, k);
+            return MeshVertex{p, Lean({x == x0 ? -1.0 : 1.0, 0, 0}), 0.5 + (p.z - z) / (2 * radius),
+                              0.5 - (p.y - y) / (2 * radius)};
+        };
         for (const double x : {x0, x1}) {
             const Vec3 out{x == x0 ? -1.0 : 1.0, 0, 0};
             AddTriangle(mesh, material, out,
-                        {MeshVertex{{x, y, z}, Lean(out), 0.5, 0.5}, MeshVertex{rim(x, i), Lean(out), 0.5, 0.5},
-                         MeshVertex{rim(x, i + 1), Lean(out), 0.5, 0.5}});
+                        {MeshVertex{{x, y, z}, Lean(out), 0.5, 0.5}, side(x, i), side(x, i + 1)});
         }
     }
 }
@@ -99,7 +103,8 @@ void AddSphere(MeshModel& mesh, int material, Vec3 centre, double radius)
         for (int i = 0; i < kAround; ++i) {
             const Vec3 n[4] = {point(ring, i), point(ring, i + 1), point(ring + 1, i + 1), point(ring + 1, i)};
             MeshVertex v[4];
-            for (int k = 0; k < 4; ++k) v[k] = {centre + n[k] * radius, Lean(n[k]), 0.5, 0.5};
+            const int rings[4] = {ring, ring, ring + 1, ring + 1};
+            for (int k = 0; k < 4; ++k) v[k] = {centre + n[k] * radius, Lean(n[k]), 0.5, double(rings[k]) / kRings};
             const Vec3 facing = n[0] + n[1] + n[2] + n[3];
             if (ring == 0)
                 AddTriangle(mesh, material, facing, {v[0], v[2], v[3]});
@@ -112,13 +117,14 @@ void AddSphere(MeshModel& mesh, int material, Vec3 centre, double radius)
 
 std::vector<MeshMaterial> CarMaterials()
 {
-    auto colour = [](const char* name, double r, double g, double b, const char* texture) {
-        return MeshMaterial{name, {r, g, b, 1.0}, 0.0, {0, 0, 0}, {0, 0, 0}, texture};
+    // White materials with the colour in the texture: however far past full strength a face is
+    // lit, the colour stays clamped at white and the texture shows its own colours. (The reference
+    // clamps each light's N.L at 1, a pipeline that does not clamps the sum; both show the same.)
+    auto textured = [](const char* name, const char* texture) {
+        return MeshMaterial{name, {1.0, 1.0, 1.0, 1.0}, 0.0, {0, 0, 0}, {0, 0, 0}, texture};
     };
-    // Lit faces saturate, so colours are kept dark or pure enough to keep their hue.
-    return {colour("Body", 1.0, 1.0, 1.0, "livery.png"), colour("Tyres", 0.05, 0.05, 0.05, ""),
-            colour("Wings", 0.07, 0.07, 0.08, ""), colour("Cockpit", 0.02, 0.02, 0.02, ""),
-            colour("Helmet", 1.0, 0.75, 0.02, ""), colour("Metal", 0.25, 0.25, 0.27, "")};
+    return {textured("Body", "livery.png"),     textured("Tyres", "tyre.png"),    textured("Wings", "carbon.png"),
+            textured("Cockpit", "cockpit.png"), textured("Helmet", "helmet.png"), textured("Metal", "metal.png")};
 }
 
 }  // namespace

@@ -101,6 +101,37 @@ Image Livery()
     return image;
 }
 
+// Rubber with a yellow band around the sidewall; the middle pixel, which the tread takes, is plain.
+Image Tyre()
+{
+    Image image = Grainy(64, 64, Rgb{30, 30, 33}, 0.10, 4);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const double r = std::hypot(x + 0.5 - 32, y + 0.5 - 32) / 32;
+            if (r > 0.78 && r < 0.86) SetPixel(image, x, y, Rgb{235, 190, 30});
+            if (r < 0.55) SetPixel(image, x, y, Rgb{24, 24, 27});
+        }
+    return image;
+}
+
+// A twill weave in two dark greys.
+Image Carbon()
+{
+    Image image = MakeImage(32, 32, Rgb{24, 24, 28});
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (((x / 4) + (y / 4)) % 2 == 0) SetPixel(image, x, y, Rgb{44, 44, 50});
+    return image;
+}
+
+// The helmet from crown (top row) to chin: yellow with a blue band.
+Image Helmet()
+{
+    Image image = MakeImage(16, 64, Rgb{250, 200, 24});
+    FillRect(image, 0, 20, 16, 26, Rgb{30, 60, 200});
+    return image;
+}
+
 }  // namespace
 
 std::vector<NamedImage> CourseTextures()
@@ -109,4 +140,12 @@ std::vector<NamedImage> CourseTextures()
             {"kerb.png", Kerb()},       {"concrete.png", Concrete()},   {"barrier.png", Barrier()}};
 }
 
-std::vector<NamedImage> CarTextures() { return {{"livery.png", Livery()}}; }
+std::vector<NamedImage> CarTextures()
+{
+    return {{"livery.png", Livery()},
+            {"tyre.png", Tyre()},
+            {"carbon.png", Carbon()},
+            {"cockpit.png", Grainy(16, 16, Rgb{14, 14, 16}, 0.2, 5)},
+            {"helmet.png", Helmet()},
+            {"metal.png", Grainy(16, 16, Rgb{150, 152, 160}, 0.15, 6)}};
+}
