@@ -99,9 +99,9 @@ void AddSides(MeshModel& mesh, int plate, int plates, const RoadSection& a, cons
                 {V(aIn + lift, a.up, 0, sa / kBarrierRepeat), V(aTop, a.up, 0.2, sa / kBarrierRepeat),
                  V(bTop, b.up, 0.2, sb / kBarrierRepeat), V(bIn + lift, b.up, 0, sb / kBarrierRepeat)});
         // Close the barrier where its run begins or ends.
-        const struct { bool open; const RoadSection& s; Vec3 in, edge, facing; } ends[] = {
-            {!HasBarrier(Wrap(plate - 1, plates), rightSide), a, aIn, aEdge, Forward(a) * -1.0},
-            {!HasBarrier(Wrap(plate + 1, plates), rightSide), b, bIn, bEdge, Forward(b)}};
+        const struct { bool open; Vec3 in, edge, facing; } ends[] = {
+            {!HasBarrier(Wrap(plate - 1, plates), rightSide), aIn, aEdge, Forward(a) * -1.0},
+            {!HasBarrier(Wrap(plate + 1, plates), rightSide), bIn, bEdge, Forward(b)}};
         for (const auto& end : ends) {
             if (!end.open) continue;
             AddQuad(mesh, kBarrierMaterial, end.facing,
