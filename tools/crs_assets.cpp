@@ -1,0 +1,87 @@
+// crs-assets: writes the course mesh "crs.x", the car mesh "F1.x" and every texture they name into
+// one directory (the current one unless --out names another), the files the viewer loads.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "tools/assets/car_mesh.h"
+#include "tools/assets/course_mesh.h"
+#include "tools/assets/textures.h"
+#include "tools/assets/xfile_writer.h"
+
+namespace {
+
+void PrintUsage(std::FILE* out)
+{
+    std::fprintf(out,
+                 "usage: crs-assets [--out DIR]   write crs.x, F1.x and their textures into DIR\n"
+                 "                                (default: the current directory)\n"
+                 "       crs-assets --help        print this text\n");
+}
+
+int UsageError(const std::string& what)
+{
+    std::fprintf(stderr, "crs-assets: %s\n", what.c_str());
+    PrintUsage(stderr);
+    return 2;
+}
+
+bool Fail(const std::string& what)
+{
+    std::fprintf(stderr, "crs-assets: %s\n", what.c_str());
+    return false;
+}
+
+bool WriteText(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return Fail("cannot write " + path.string() + ": " + std::strerror(errno));
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) return Fail("cannot write " + path.string() + ": " + std::strerror(errno));
+    return true;
+}
+
+bool WriteImages(const std::filesystem::path& dir, const std::vector<NamedImage>& images)
+{
+    for (const NamedImage& image : images)
+        if (!WritePng(image.image, (dir / image.name).string()))
+            return Fail("cannot write " + (dir / image.name).string());
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string out = ".";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintUsage(stdout);
+            return 0;
+        }
+        if (arg != "--out") return UsageError("unknown argument: '" + arg + "'");
+        if (i + 1 >= argc) return UsageError("--out needs a directory");
+        out = argv[++i];
+        if (out.empty()) return UsageError("--out needs a directory");
+    }
+
+    const std::filesystem::path dir(out);
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error || !std::filesystem::is_directory(dir)) {
+        std::fprintf(stderr, "crs-assets: cannot use %s as the output directory: %s\n", out.c_str(),
+                     error ? error.message().c_str() : "not a directory");
+        return 1;
+    }
+    const CoursePath path = DriveCourse();
+    const bool written = WriteText(dir / "crs.x", XFileText(BuildCourse(path))) &&
+                         WriteImages(dir, CourseTextures()) && WriteText(dir / "F1.x", XFileText(BuildCar())) &&
+                         WriteImages(dir, CarTextures());
+    return written ? 0 : 1;
+}
