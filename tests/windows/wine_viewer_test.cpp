@@ -1,6 +1,7 @@
 // The Windows build as a user meets it, run under Wine in a virtual X server: its window, the
 // picture it draws, Up arrow moving the course, Escape and the close button ending it with status
-// 0, and a missing course file reported in a message box captioned with the file's name.
+// 0, a missing course file reported in a message box captioned with the file's name, and a missing
+// texture reported while its material is still drawn.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -180,6 +181,35 @@ TEST_F(WineViewer, MissingCourseIsReportedWithItsNameAndTheCarStillShows)
     EXPECT_EQ(FindWindow("^F1\\.x$", 0.0), "");
     EXPECT_GT(CountPixels(frame, IsRoofYellow), 2000);
     EXPECT_EQ(CountPixels(frame, IsGroundGreen), 0);
+
+    PressKeys(window, {"Escape"});
+    EXPECT_EQ(ExitStatus(), 0);
+}
+
+TEST_F(WineViewer, MissingTextureIsReportedAndItsMaterialDrawsUntextured)
+{
+    const std::string dir = MakeScratchDir();
+    ASSERT_NE(dir, "");
+    for (const char* file : {"crs.x", "F1.x", "roof.png"})
+        fs::copy_file(fs::path(TEST_DATA_DIR) / file, fs::path(dir) / file);
+    StartViewer(dir);
+
+    // No caption is given, so the box shows the system's default one.
+    const std::string box = FindWindow("^Error$", 60.0);
+    ASSERT_NE(box, "") << "no message box for the missing ground.png";
+    PressKeys(box, {"Return"});
+
+    const std::string window = FindWindow(kViewerTitle, 30.0);
+    ASSERT_NE(window, "");
+    const Image frame = FirstFrame(window);
+    ASSERT_FALSE(frame.rgb.empty());
+    // The ground is drawn in its white material, lit: an even grey brighter than the clear colour.
+    EXPECT_EQ(CountPixels(frame, IsGroundGreen), 0);
+    const Rgb ground = Pixel(frame, 10, frame.height - 10);
+    EXPECT_EQ(ground.r, ground.g);
+    EXPECT_EQ(ground.g, ground.b);
+    EXPECT_GT(ground.r, 120);
+    EXPECT_GT(CountPixels(frame, IsRoofYellow), 2000);
 
     PressKeys(window, {"Escape"});
     EXPECT_EQ(ExitStatus(), 0);
