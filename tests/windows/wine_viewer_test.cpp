@@ -1,7 +1,8 @@
 // The Windows build as a user meets it, run under Wine in a virtual X server: its window, the
 // picture it draws, Up arrow moving the course, Escape and the close button ending it with status
 // 0, a missing course file reported in a message box captioned with the file's name, and a missing
-// texture reported while its material is still drawn.
+// texture reported while its material is still drawn, and a machine without 3D reported twice
+// (hardware, then reference) with a status that says the viewer failed.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -213,6 +214,39 @@ TEST_F(WineViewer, MissingTextureIsReportedAndItsMaterialDrawsUntextured)
 
     PressKeys(window, {"Escape"});
     EXPECT_EQ(ExitStatus(), 0);
+}
+
+TEST_F(WineViewer, NoDeviceIsReportedForBothDeviceTypesAndEndsWithNonZeroStatus)
+{
+    // Wine's Direct3D without any 3D renderer: the object exists, but no device can be made.
+    setenv("WINE_D3D_CONFIG", "renderer=no3d", 1);
+    StartViewer(TEST_DATA_DIR);
+    const std::string window = FindWindow(kViewerTitle, 60.0);
+    ASSERT_NE(window, "");
+
+    // First the two-line retry message, then the one-line failure; neither has a caption.
+    const std::string retry = FindWindow("^Error$", 60.0);
+    ASSERT_NE(retry, "");
+    int x = 0, y = 0, width = 0, retryHeight = 0, failureHeight = 0;
+    ASSERT_TRUE(WindowGeometry(retry, &x, &y, &width, &retryHeight));
+    PressKeys(retry, {"Return"});
+    std::string failure;
+    for (int attempt = 0; attempt < 100 && (failure.empty() || failure == retry); attempt++) {
+        failure = FindWindow("^Error$", 1.0);
+        usleep(100000);
+    }
+    ASSERT_NE(failure, "");
+    ASSERT_NE(failure, retry);
+    ASSERT_TRUE(WindowGeometry(failure, &x, &y, &width, &failureHeight));
+    EXPECT_GT(retryHeight, failureHeight);
+
+    // No frame was drawn: nothing of the clear colour is on the window.
+    const Image image = CaptureWindow(window);
+    ASSERT_FALSE(image.rgb.empty());
+    EXPECT_EQ(CountPixels(image, [](Rgb p) { return p.r == 100 && p.g == 100 && p.b == 100; }), 0);
+
+    PressKeys(failure, {"Return"});
+    EXPECT_EQ(ExitStatus(), 1);
 }
 
 }  // namespace
