@@ -12,7 +12,8 @@ namespace {
 // The user's messages, in code page 932 as MessageBoxA expects them.
 // "Direct3Dの作成に失敗しました": creating Direct3D failed.
 const char kCreateD3DFailedText[] =
-    "Direct3D\x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+    "Direct3D\x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94\x73"
+    "\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
 // "HALモードでDIRECT3Dデバイスを作成できません\nREFモードで再試行します": the device cannot be made
 // in HAL mode; trying again in REF mode.
 const char kHalFailedText[] =
@@ -21,8 +22,8 @@ const char kHalFailedText[] =
     "\x8E\x8E\x8D\x73\x82\xB5\x82\xDC\x82\xB7";
 // "DIRECT3Dデバイスの作成に失敗しました": creating the Direct3D device failed.
 const char kDeviceFailedText[] =
-    "DIRECT3D\x83\x66\x83\x6F\x83\x43\x83\x58\x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94\x73\x82\xB5"
-    "\x82\xDC\x82\xB5\x82\xBD";
+    "DIRECT3D\x83\x66\x83\x6F\x83\x43\x83\x58\x82\xCC\x8D\xEC\x90\xAC\x82\xC9"
+    "\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
 
 HRESULT CreateDevice(HWND hWnd, D3DDEVTYPE deviceType, D3DPRESENT_PARAMETERS* d3dpp)
 {

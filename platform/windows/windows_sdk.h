@@ -6,7 +6,8 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
-// Microsoft's D3DX declares this 16-byte aligned matrix, which the drawing uses; mingw-w64's does not.
+// Microsoft's D3DX declares this 16-byte aligned matrix, which the drawing uses; mingw-w64's
+// does not.
 struct alignas(16) D3DXMATRIXA16 : public D3DXMATRIX {
     using D3DXMATRIX::D3DXMATRIX;
     D3DXMATRIXA16() = default;

@@ -17,7 +17,8 @@ namespace {
 std::string Headers()
 {
     const RunResult dump = RunProgram({"x86_64-w64-mingw32-objdump", "-p", VIEWER_EXE}, 60.0);
-    EXPECT_EQ(dump.status, 0) << VIEWER_EXE << " is missing or unreadable: build it with scripts/build-windows";
+    EXPECT_EQ(dump.status, 0)
+        << VIEWER_EXE << " is missing or unreadable: build it with scripts/build-windows";
     return dump.out;
 }
 

@@ -168,8 +168,9 @@ std::string FindWindow(const std::string& titleRegex, double seconds)
 {
     const Clock::time_point deadline = Deadline(seconds);
     for (;;) {
-        const std::vector<std::string> found =
-            Lines(RunProgram({"xdotool", "search", "--onlyvisible", "--name", titleRegex}, 10.0).out);
+        const RunResult search =
+            RunProgram({"xdotool", "search", "--onlyvisible", "--name", titleRegex}, 10.0);
+        const std::vector<std::string> found = Lines(search.out);
         if (!found.empty()) return found.front();
         if (Clock::now() >= deadline) return "";
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -178,7 +179,8 @@ std::string FindWindow(const std::string& titleRegex, double seconds)
 
 std::string WindowTitle(const std::string& window)
 {
-    const std::vector<std::string> lines = Lines(RunProgram({"xdotool", "getwindowname", window}, 10.0).out);
+    const std::vector<std::string> lines =
+        Lines(RunProgram({"xdotool", "getwindowname", window}, 10.0).out);
     return lines.empty() ? "" : lines.front();
 }
 
@@ -229,7 +231,8 @@ bool SendCloseRequest(const std::string& window)
 
 Image CaptureWindow(const std::string& window)
 {
-    const RunResult capture = RunProgram({"import", "-window", window, "-depth", "8", "ppm:-"}, 30.0);
+    const RunResult capture =
+        RunProgram({"import", "-window", window, "-depth", "8", "ppm:-"}, 30.0);
     Image image;
     // Binary PPM: "P6", width, height, maximum value 255, one whitespace byte, then the pixels.
     std::istringstream header(capture.out);
