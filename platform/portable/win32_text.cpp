@@ -56,16 +56,20 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c)
     // The whole background first: a glyph may reach into its neighbour's cell.
     for (int row = y; row < y + font->cellHeight; ++row)
         for (int column = x; column < x + width; ++column) PutPixel(window, column, row, kBackgroundValue);
+    // Glyphs stay inside the text's cells, as a GDI font's do: a low underscore cannot reach the
+    // line below.
     int pen = x;
     for (char ch : text) {
         const FontGlyph& glyph = GlyphOf(*font, ch);
         for (int row = 0; row < glyph.height; ++row) {
+            const int pixelY = y + glyph.top + row;
+            if (pixelY < y || pixelY >= y + font->cellHeight) continue;
             for (int column = 0; column < glyph.width; ++column) {
+                const int pixelX = pen + glyph.left + column;
                 const int coverage = glyph.coverage[static_cast<std::size_t>(row * glyph.width + column)];
-                if (coverage == 0) continue;
+                if (coverage == 0 || pixelX < x || pixelX >= x + width) continue;
                 const int value = kBackgroundValue - (kBackgroundValue - kTextValue) * coverage / 255;
-                PutPixel(window, pen + glyph.left + column, y + glyph.top + row,
-                         static_cast<std::uint8_t>(value));
+                PutPixel(window, pixelX, pixelY, static_cast<std::uint8_t>(value));
             }
         }
         pen += glyph.advance;
