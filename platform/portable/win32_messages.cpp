@@ -7,8 +7,9 @@
 
 namespace {
 
-// As on Windows, posted messages come before input, and the quit message only once both are empty:
-// so a WM_CHAR that TranslateMessage posts arrives right after its key, before the next key.
+// The order in which a peek takes messages, as the reference (Wine) has it: posted messages, then
+// the quit request, then window input, then WM_PAINT for a window that needs painting. So a
+// WM_CHAR that TranslateMessage posts arrives right after its key, before the next key.
 std::deque<MSG> posted;
 std::deque<MSG> input;
 bool quitPosted = false;
@@ -34,14 +35,6 @@ HWND KeyWindow(Uint32 windowID)
     return window;
 }
 
-LPARAM SizeParam(HWND window)
-{
-    RECT client{};
-    GetClientRect(window, &client);
-    return static_cast<LPARAM>(static_cast<DWORD>(client.right) |
-                               static_cast<DWORD>(client.bottom) << 16);
-}
-
 void TranslateWindowEvent(const SDL_WindowEvent& event)
 {
     HWND window = WindowFromSdl(SDL_GetWindowFromID(event.windowID));
@@ -50,14 +43,18 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
     switch (event.event) {
     case SDL_WINDOWEVENT_CLOSE: input.push_back(MakeMessage(window, WM_CLOSE, 0, 0)); break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
+        // A resized window has something to paint.
         const bool maximised = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MAXIMIZED) != 0;
-        SendMessageA(window, WM_SIZE, maximised ? SIZE_MAXIMIZED : SIZE_RESTORED, SizeParam(window));
+        window->needsPaint = true;
+        SendMessageA(window, WM_SIZE, maximised ? SIZE_MAXIMIZED : SIZE_RESTORED, ClientSizeParam(window));
         break;
     }
     case SDL_WINDOWEVENT_MINIMIZED: SendMessageA(window, WM_SIZE, SIZE_MINIMIZED, 0); break;
     case SDL_WINDOWEVENT_RESTORED:
-        SendMessageA(window, WM_SIZE, SIZE_RESTORED, SizeParam(window));
+        window->needsPaint = true;
+        SendMessageA(window, WM_SIZE, SIZE_RESTORED, ClientSizeParam(window));
         break;
+    case SDL_WINDOWEVENT_EXPOSED: window->needsPaint = true; break;
     default: break;
     }
 }
@@ -112,12 +109,20 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     ReadSdlEvents();
     const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
     if (TakeFrom(posted, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
-    if (TakeFrom(input, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
     // The quit message passes every filter, as on Windows.
     if (quitPosted) {
         *lpMsg = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(quitCode), 0);
         if (remove) quitPosted = false;
         return TRUE;
+    }
+    if (TakeFrom(input, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
+    // WM_PAINT stays due, removed or not, until the window is painted (DefWindowProcA paints).
+    if (HWND window = WindowNeedingPaint(); window != nullptr) {
+        const MSG paint = MakeMessage(window, WM_PAINT, 0, 0);
+        if (Matches(paint, hWnd, wMsgFilterMin, wMsgFilterMax)) {
+            *lpMsg = paint;
+            return TRUE;
+        }
     }
     return FALSE;
 }
@@ -169,6 +174,10 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     switch (Msg) {
     case WM_NCCREATE: return TRUE;
     case WM_CLOSE: DestroyWindow(hWnd); return 0;
+    case WM_PAINT:
+        // The device draws the whole client area on every frame: painting only validates.
+        if (IsLiveWindow(hWnd)) hWnd->needsPaint = false;
+        return 0;
     case WM_SYSKEYDOWN: {
         const bool altHeld = (static_cast<std::uint32_t>(lParam) & (1u << 29)) != 0;
         if (wParam == VK_F4 && altHeld && IsLiveWindow(hWnd) && !hWnd->noClose)

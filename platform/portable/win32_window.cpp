@@ -100,6 +100,29 @@ void StartVideo()
     }
 }
 
+LPARAM PackPoint(int x, int y)
+{
+    return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(x)) |
+                               static_cast<DWORD>(static_cast<WORD>(y)) << 16);
+}
+
+LPARAM ClientSizeParam(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    return PackPoint(client.right, client.bottom);
+}
+
+HWND WindowNeedingPaint()
+{
+    for (const std::unique_ptr<HWND__>& window : windows) {
+        if (window->needsPaint && !window->destroyed &&
+            (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_SHOWN) != 0)
+            return window.get();
+    }
+    return nullptr;
+}
+
 HWND WindowFromSdl(SDL_Window* window)
 {
     if (window == nullptr) return nullptr;
@@ -167,12 +190,6 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         DestroyWindow(window);
         return nullptr;
     }
-    SendMessageA(window, WM_SIZE, SIZE_RESTORED,
-                 static_cast<LPARAM>(static_cast<DWORD>(clientWidth) |
-                                     static_cast<DWORD>(clientHeight) << 16));
-    SendMessageA(window, WM_MOVE, 0,
-                 static_cast<LPARAM>(static_cast<WORD>(X + border) |
-                                     static_cast<DWORD>(static_cast<WORD>(Y + border + caption)) << 16));
     if (dwStyle & WS_VISIBLE) ShowWindow(window, SW_SHOW);
     return window;
 }
@@ -191,6 +208,15 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
     if (!wasVisible) {
         SendMessageA(hWnd, WM_SHOWWINDOW, TRUE, 0);
         SDL_ShowWindow(hWnd->sdl);
+        hWnd->needsPaint = true;
+        if (!hWnd->sizeSent) {
+            // A window learns its size and place when it is first shown, as on Windows.
+            hWnd->sizeSent = true;
+            int x = 0, y = 0;
+            SDL_GetWindowPosition(hWnd->sdl, &x, &y);
+            SendMessageA(hWnd, WM_SIZE, SIZE_RESTORED, ClientSizeParam(hWnd));
+            SendMessageA(hWnd, WM_MOVE, 0, PackPoint(x, y));
+        }
     }
     switch (nCmdShow) {
     case SW_SHOWMINIMIZED:
@@ -204,8 +230,12 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
     return wasVisible;
 }
 
-// The device draws the whole client area on every frame, so no window has a region left to paint.
-BOOL WINAPI UpdateWindow(HWND hWnd) { return IsLiveWindow(hWnd); }
+BOOL WINAPI UpdateWindow(HWND hWnd)
+{
+    if (!IsLiveWindow(hWnd)) return FALSE;
+    if (hWnd->needsPaint) SendMessageA(hWnd, WM_PAINT, 0, 0);
+    return TRUE;
+}
 
 BOOL WINAPI DestroyWindow(HWND hWnd)
 {

@@ -34,6 +34,8 @@ struct HWND__ {
     DWORD style = 0;
     HINSTANCE instance = nullptr;
     bool noClose = false;        // the class has CS_NOCLOSE: Alt+F4 does nothing
+    bool sizeSent = false;       // WM_SIZE and WM_MOVE go out when the window is first shown
+    bool needsPaint = false;     // shown or resized and not yet painted: WM_PAINT is due
     bool destroyed = false;
     HDC__ dc;
 };

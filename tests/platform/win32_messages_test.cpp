@@ -237,7 +237,7 @@ TEST_F(Win32Messages, F4WithoutAltClosesNothing)
     EXPECT_FALSE(window->destroyed);
 }
 
-TEST_F(Win32Messages, PostedQuitComesAfterWaitingMessagesWithItsCode)
+TEST_F(Win32Messages, PostedQuitComesAfterPostedMessagesAndBeforeInputWithItsCode)
 {
     PushKey(window, true, SDL_SCANCODE_UP, SDLK_UP);
     PostMessageA(window, WM_USER, 1, 2);
@@ -248,10 +248,29 @@ TEST_F(Win32Messages, PostedQuitComesAfterWaitingMessagesWithItsCode)
     EXPECT_EQ(messages[0].message, static_cast<UINT>(WM_USER));
     EXPECT_EQ(messages[1].message, static_cast<UINT>(WM_APP));
     EXPECT_EQ(messages[1].hwnd, nullptr);
-    EXPECT_EQ(messages[2].message, static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(messages[3].message, static_cast<UINT>(WM_QUIT));
-    EXPECT_EQ(messages[3].wParam, 42u);
-    EXPECT_EQ(messages[3].hwnd, nullptr);
+    EXPECT_EQ(messages[2].message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(messages[2].wParam, 42u);
+    EXPECT_EQ(messages[2].hwnd, nullptr);
+    EXPECT_EQ(messages[3].message, static_cast<UINT>(WM_KEYDOWN));
+}
+
+TEST_F(Win32Messages, PaintIsDueAfterAResizeUntilTheDefaultProcedurePaints)
+{
+    SDL_SetWindowSize(window->sdl, 500, 400);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
+    EXPECT_EQ(msg.hwnd, window);
+    ASSERT_EQ(ReceivedOf(WM_SIZE).size(), 1u) << "sent while the queue was read";
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT)) << "still due";
+    // Anything posted goes first.
+    PostMessageA(window, WM_USER, 0, 0);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER));
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    DispatchMessageA(&msg);
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
 TEST_F(Win32Messages, PeekingWithoutRemovingLeavesTheMessage)

@@ -67,6 +67,10 @@ std::vector<MSG> TakeAllMessages()
 {
     std::vector<MSG> messages;
     MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) messages.push_back(msg);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // WM_PAINT stays due until painted, as on Windows.
+        if (msg.message == WM_PAINT) DispatchMessageA(&msg);
+        else messages.push_back(msg);
+    }
     return messages;
 }

@@ -27,5 +27,6 @@ HWND CreateTestWindow();
 void PushKey(HWND window, bool down, SDL_Scancode scancode, SDL_Keycode sym, Uint16 modifiers = 0,
              bool repeat = false);
 
-// Removes and returns every message waiting now, in the order PeekMessageA gives them.
+// Removes and returns every message waiting now, in the order PeekMessageA gives them; WM_PAINT is
+// dispatched (so painted) instead.
 std::vector<MSG> TakeAllMessages();

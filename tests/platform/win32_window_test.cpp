@@ -52,6 +52,13 @@ TEST_F(Win32Window, ShowWindowShowsAndReportsThePreviousVisibility)
     EXPECT_EQ(shows[1].wParam, static_cast<WPARAM>(TRUE));
 }
 
+std::vector<UINT> ReceivedCodes()
+{
+    std::vector<UINT> codes;
+    for (const ReceivedMessage& received : ReceivedMessages()) codes.push_back(received.message);
+    return codes;
+}
+
 CREATESTRUCTA createRecord;
 std::string createName;
 
@@ -66,7 +73,7 @@ LRESULT CALLBACK KeepCreateRecord(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST_F(Win32Window, CreationSendsNcCreateCreateSizeAndMove)
+TEST_F(Win32Window, CreationSendsNcCreateAndCreateThenFirstShowSendsSizeMoveAndUpdatePaints)
 {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
@@ -78,21 +85,29 @@ TEST_F(Win32Window, CreationSendsNcCreateCreateSizeAndMove)
     HWND second = CreateWindowExA(0, "keep create RECORD", "second", WS_OVERLAPPEDWINDOW, 10, 20,
                                   300, 200, nullptr, nullptr, nullptr, &marker);
     ASSERT_NE(second, nullptr);
-    std::vector<UINT> received;
-    for (const ReceivedMessage& r : ReceivedMessages()) received.push_back(r.message);
-    const std::vector<UINT> expected = {WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE};
-    EXPECT_EQ(received, expected);
+    const std::vector<UINT> created = {WM_NCCREATE, WM_CREATE};
+    EXPECT_EQ(ReceivedCodes(), created);
     EXPECT_EQ(createRecord.lpCreateParams, &marker);
     EXPECT_EQ(createRecord.cx, 300);
     EXPECT_EQ(createRecord.cy, 200);
     EXPECT_EQ(createRecord.x, 10);
     EXPECT_EQ(createRecord.y, 20);
     EXPECT_EQ(createName, "second");
+    // Not visible without WS_VISIBLE or ShowWindow.
+    EXPECT_EQ(SDL_GetWindowFlags(second->sdl) & SDL_WINDOW_SHOWN, 0u);
+
+    ReceivedMessages().clear();
+    ShowWindow(second, SW_SHOW);
+    UpdateWindow(second);
+    UpdateWindow(second);
+    const std::vector<UINT> shown = {WM_SHOWWINDOW, WM_SIZE, WM_MOVE, WM_PAINT};
+    EXPECT_EQ(ReceivedCodes(), shown) << "one paint: the first one painted the window";
     const LPARAM size = ReceivedOf(WM_SIZE)[0].lParam;
     EXPECT_EQ(LOWORD(size), 300 - 8);
     EXPECT_EQ(HIWORD(size), 200 - 27);
-    // Not visible without WS_VISIBLE or ShowWindow.
-    EXPECT_EQ(SDL_GetWindowFlags(second->sdl) & SDL_WINDOW_SHOWN, 0u);
+    const LPARAM place = ReceivedOf(WM_MOVE)[0].lParam;
+    EXPECT_EQ(LOWORD(place), 10 + 4);
+    EXPECT_EQ(HIWORD(place), 20 + 23);
     DestroyWindow(second);
 }
 
