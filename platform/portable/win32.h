@@ -5,32 +5,39 @@
 //  [x] Window classes: RegisterClassExA (class names compare without regard to case, atoms too).
 //  [x] Windows: CreateWindowExA (top-level windows: an SDL window with an OpenGL surface whose client
 //      area is what the outer size leaves on Windows; WM_NCCREATE and WM_CREATE sent as on Windows;
-//      CW_USEDEFAULT), ShowWindow (WM_SHOWWINDOW; show, hide, minimise, maximise, restore),
-//      UpdateWindow, DestroyWindow (WM_DESTROY, WM_NCDESTROY), GetClientRect, GetDC.
-//  [x] Messages: PeekMessageA (never blocks; posted messages first, then window input, then WM_QUIT;
-//      window and range filters), PostMessageA, SendMessageA, TranslateMessage (WM_CHAR and
-//      WM_SYSCHAR), DispatchMessageA, DefWindowProcA, PostQuitMessage.
+//      CW_USEDEFAULT), ShowWindow (WM_SHOWWINDOW, and WM_SIZE and WM_MOVE when first shown; show,
+//      hide, minimise, maximise, restore), UpdateWindow (WM_PAINT when due), DestroyWindow
+//      (WM_DESTROY, WM_NCDESTROY), GetClientRect, GetDC.
+//  [x] Messages: PeekMessageA (never blocks; posted messages, then WM_QUIT, then window input, then
+//      WM_PAINT, as the reference orders them; window and range filters), PostMessageA,
+//      SendMessageA, TranslateMessage (WM_CHAR and WM_SYSCHAR), DispatchMessageA, DefWindowProcA,
+//      PostQuitMessage.
 //  [x] Keyboard: WM_KEYDOWN/WM_KEYUP and WM_SYSKEYDOWN/WM_SYSKEYUP (Alt held, or F10) with Windows'
 //      virtual-key codes and lParam bits (repeat count, scan code, extended key, context code,
 //      previous state, transition) for letters, digits, F1..F12, arrows, Escape, Enter, Space, Tab,
-//      Backspace, Shift, Ctrl, Alt, Insert, Delete, Home, End, Page Up, Page Down.
-//  [x] Window messages: WM_CLOSE for the close button, WM_SIZE on resize, minimise and maximise.
-//  [x] Close requests: DefWindowProcA turns WM_CLOSE into DestroyWindow and Alt+F4 into WM_CLOSE
-//      (through WM_SYSCOMMAND SC_CLOSE), and returns TRUE for WM_NCCREATE, 0 for everything else.
+//      Backspace, Shift, Ctrl, Alt, Caps Lock, Pause, Insert, Delete, Home, End, Page Up, Page Down.
+//      An auto-repeat is one more key-down with the previous-state bit set.
+//  [x] Window messages: WM_CLOSE for the close button; WM_SIZE on resize, minimise and maximise;
+//      WM_PAINT after showing, resizing or uncovering, until DefWindowProcA has painted.
+//  [x] Default handling: DefWindowProcA turns WM_CLOSE into DestroyWindow and Alt+F4 into WM_CLOSE
+//      (through a posted WM_SYSCOMMAND SC_CLOSE), paints on WM_PAINT (the device draws the whole
+//      client area, so painting only validates), returns TRUE for WM_NCCREATE and 0 otherwise.
 //  [x] Stock objects: LoadIconA, LoadCursorA (IDI_ and IDC_ stock resources), GetStockObject.
 //  [x] GDI text: TextOutA on a window's DC, in the default DC look (black text on an opaque white
-//      cell, a 16-pixel font from fontconfig, DejaVu Sans Bold when installed), into the window's
-//      text layer that Present composites over the next frame.
+//      cell 16 pixels high, a font from fontconfig: DejaVu Sans Bold when installed), into the
+//      window's text layer that Present composites over the next frame.
 //  [x] MessageBoxA: texts in code page 932, shown as a modal SDL message box, or written to stderr
-//      where no display is available; the button sets MB_OK to MB_RETRYCANCEL.
-//  [x] lstrlenA, WinMain called by the runtime start-up (platform_entry).
+//      as "caption: text" where no display is available; the button sets MB_OK to MB_RETRYCANCEL.
+//  [x] lstrlenA; WinMain called by the runtime start-up (library platform_entry).
 // Not implemented:
-//  [ ] Child windows, menus, window extra bytes and GetWindowLongPtr, timers, mouse messages, paint
-//      messages (the whole client area is drawn by the device), GetDC(NULL) for the screen.
-//  [ ] Keys not listed above (keypad, punctuation) produce no key message.
+//  [ ] Child windows, menus, window extra bytes and GetWindowLongPtr, timers, mouse messages,
+//      BeginPaint/EndPaint and ValidateRect (a procedure that handles WM_PAINT itself must pass it
+//      on to DefWindowProcA), GetDC(NULL) for the screen.
+//  [ ] Keys not listed above (keypad, punctuation) make no key message; shifted digits make no
+//      WM_CHAR (their characters depend on the keyboard layout).
 //  [ ] Text other than printable ASCII: TextOutA draws '?' for every other byte.
-//  [ ] Message boxes do not dispatch the thread's queued messages while they are open; SDL keeps the
-//      window's input queued until the next PeekMessageA.
+//  [ ] Message boxes do not dispatch the thread's queued messages while they are open; SDL keeps
+//      the window's input queued until the next PeekMessageA.
 #pragma once
 
 #include "platform/portable/win_types.h"
