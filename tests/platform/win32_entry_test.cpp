@@ -69,12 +69,16 @@ TEST(Win32Entry, OffscreenAskedForCreatesTheWindow)
 
 TEST(Win32Entry, MessageBoxesWithoutADisplayGoToStderrInUtf8)
 {
-    const CommandResult result = RunProbe(
-        {"box"}, {{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", "offscreen"}});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err,
-              "crs.x: Xファイルの読み込みに失敗しました\n"
-              "Error: HALモードでDIRECT3Dデバイスを作成できません\nREFモードで再試行します\n");
+    // Offscreen asked for, and no display at all with nothing asked for.
+    for (const char* driver : {"offscreen", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(driver != nullptr ? driver : "no driver asked for");
+        const CommandResult result = RunProbe(
+            {"box"}, {{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", driver}});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err,
+                  "crs.x: Xファイルの読み込みに失敗しました\n"
+                  "Error: HALモードでDIRECT3Dデバイスを作成できません\nREFモードで再試行します\n");
+    }
 }
 
 }  // namespace
