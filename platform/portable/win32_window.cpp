@@ -224,6 +224,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
     case SW_SHOWMINNOACTIVE:
     case SW_FORCEMINIMIZE: SDL_MinimizeWindow(hWnd->sdl); break;
     case SW_MAXIMIZE: SDL_MaximizeWindow(hWnd->sdl); break;
+    case SW_SHOWNORMAL:
     case SW_RESTORE: SDL_RestoreWindow(hWnd->sdl); break;
     default: break;
     }

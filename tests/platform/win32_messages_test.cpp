@@ -308,13 +308,4 @@ TEST_F(Win32Messages, FiltersSelectByWindowAndRange)
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 1));
 }
 
-TEST_F(Win32Messages, DefaultProcedureReturnsZeroForWhatItDoesNotHandle)
-{
-    EXPECT_EQ(DefWindowProcA(window, WM_KEYDOWN, VK_UP, 0), 0);
-    EXPECT_EQ(DefWindowProcA(window, WM_KEYDOWN, VK_ESCAPE, 0), 0);
-    EXPECT_EQ(DefWindowProcA(window, WM_USER, 0, 0), 0);
-    EXPECT_FALSE(window->destroyed);
-    EXPECT_TRUE(TakeAllMessages().empty());
-}
-
 }  // namespace

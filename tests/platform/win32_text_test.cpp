@@ -138,14 +138,6 @@ TEST_F(Win32Text, TextLeavingTheClientAreaIsClipped)
     EXPECT_EQ(all.bottom, 572);
 }
 
-TEST_F(Win32Text, BadArgumentsDrawNothing)
-{
-    EXPECT_FALSE(TextOutA(nullptr, 0, 0, "text", 4));
-    EXPECT_FALSE(TextOutA(dc, 0, 0, "text", -1));
-    EXPECT_FALSE(TextOutA(dc, 0, 0, nullptr, 4));
-    EXPECT_FALSE(window->textDrawn);
-}
-
 TEST_F(Win32Text, LayerFollowsTheClientAreaAfterAResize)
 {
     SDL_SetWindowSize(window->sdl, 400, 300);

@@ -153,33 +153,6 @@ TEST(Win32Classes, RegistrationRules)
               nullptr);
 }
 
-TEST_F(Win32Window, WindowCreatedByClassAtom)
-{
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "by atom";
-    const ATOM atom = RegisterClassExA(&wc);
-    ASSERT_NE(atom, 0);
-    HWND byAtom = CreateWindowExA(0, MAKEINTATOM(atom), "", WS_POPUP, 0, 0, 64, 32, nullptr,
-                                  nullptr, nullptr, nullptr);
-    ASSERT_NE(byAtom, nullptr);
-    RECT client{};
-    GetClientRect(byAtom, &client);
-    EXPECT_EQ(client.right, 64) << "a popup has no frame";
-    EXPECT_EQ(client.bottom, 32);
-    DestroyWindow(byAtom);
-}
-
-TEST_F(Win32Window, DeviceContextBelongsToItsWindow)
-{
-    HDC dc = GetDC(window);
-    ASSERT_NE(dc, nullptr);
-    EXPECT_EQ(GetDC(window), dc);
-    EXPECT_EQ(dc->window, window);
-    EXPECT_EQ(GetDC(nullptr), nullptr);
-}
-
 TEST(Win32Stock, StockHandlesAreDistinctStableAndOnlyForStockIdentifiers)
 {
     const HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
@@ -200,14 +173,6 @@ TEST(Win32Stock, StockHandlesAreDistinctStableAndOnlyForStockIdentifiers)
     EXPECT_EQ(GetStockObject(9), nullptr);
     EXPECT_EQ(GetStockObject(DC_PEN + 1), nullptr);
     EXPECT_EQ(GetStockObject(-1), nullptr);
-}
-
-TEST(Win32Strings, LstrlenACountsBytesAndTakesNull)
-{
-    EXPECT_EQ(lstrlenA("tex\\checker.png"), 15);
-    EXPECT_EQ(lstrlenA(""), 0);
-    EXPECT_EQ(lstrlenA(nullptr), 0);
-    EXPECT_EQ(lstrlenA("\x83\x65\x83\x4e"), 4);
 }
 
 }  // namespace
