@@ -80,8 +80,15 @@ std::string FallbackReason()
     std::exit(EXIT_FAILURE);
 }
 
-}  // namespace
+// The two 16-bit halves of WM_SIZE's and WM_MOVE's lParam.
+LPARAM PackPoint(int x, int y)
+{
+    return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(x)) |
+                               static_cast<DWORD>(static_cast<WORD>(y)) << 16);
+}
 
+// Starts SDL's video subsystem once. Ends the program with "no display available" and the reason
+// on stderr when SDL found no display and fell back to a headless driver nobody asked for.
 void StartVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return;
@@ -100,11 +107,7 @@ void StartVideo()
     }
 }
 
-LPARAM PackPoint(int x, int y)
-{
-    return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(x)) |
-                               static_cast<DWORD>(static_cast<WORD>(y)) << 16);
-}
+}  // namespace
 
 LPARAM ClientSizeParam(HWND window)
 {
