@@ -3,7 +3,7 @@
 // are those of a PC keyboard (set 1), which Windows puts in bits 16..23 of lParam.
 #include "platform/portable/win32_keys.h"
 
-#include <cstddef>
+#include <cstdint>
 
 namespace {
 
