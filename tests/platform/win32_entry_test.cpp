@@ -3,7 +3,9 @@
 // message boxes without a display go to stderr.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "../tools/run_command.h"
@@ -65,6 +67,25 @@ TEST(Win32Entry, OffscreenAskedForCreatesTheWindow)
         {"window"}, {{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", "offscreen"}});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "window created\n");
+}
+
+TEST(Win32Entry, TextWithoutAFontFailsAndSaysWhatToInstall)
+{
+    char directory[] = "/tmp/crs-fonts-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string config = std::string(directory) + "/fonts.conf";
+    std::FILE* file = std::fopen(config.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fprintf(file, "<fontconfig><dir>%s/none</dir><cachedir>%s</cachedir></fontconfig>\n",
+                 directory, directory);
+    std::fclose(file);
+    const CommandResult result =
+        RunProbe({"text"}, {{"SDL_VIDEODRIVER", "offscreen"}, {"FONTCONFIG_FILE", config.c_str()}});
+    std::filesystem::remove_all(directory);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "window created\nTextOutA FALSE\n");
+    EXPECT_NE(result.err.find("TextOutA: no font: "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("install fonts-dejavu-core"), std::string::npos) << result.err;
 }
 
 TEST(Win32Entry, MessageBoxesWithoutADisplayGoToStderrInUtf8)

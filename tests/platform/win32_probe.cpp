@@ -1,5 +1,5 @@
 // A small Win32 program for the tests that need a process of their own: the runtime start-up,
-// window creation without a display, and message boxes written to stderr. The first word of the
+// window creation without a display, text without a font, and message boxes written to stderr. The first word of the
 // command line picks what it does.
 #include <cstdio>
 #include <cstring>
@@ -8,7 +8,7 @@
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd)
 {
-    if (std::strncmp(lpCmdLine, "window", 6) == 0) {
+    if (std::strncmp(lpCmdLine, "window", 6) == 0 || std::strncmp(lpCmdLine, "text", 4) == 0) {
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = DefWindowProcA;
@@ -17,6 +17,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
         HWND window = CreateWindowExA(0, "probe", "probe", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600,
                                       nullptr, nullptr, hInstance, nullptr);
         std::printf("window %s\n", window != nullptr ? "created" : "failed");
+        if (lpCmdLine[0] == 't')
+            std::printf("TextOutA %s\n", TextOutA(GetDC(window), 0, 0, "wx = 0", 6) ? "TRUE" : "FALSE");
         return 0;
     }
     if (std::strncmp(lpCmdLine, "box", 3) == 0) {
