@@ -9,6 +9,12 @@
 #include <vector>
 
 #include "platform/portable/win_types.h"
+#include "platform/portable/win32.h"
+
+// A window's device context: the one DC of its window, handed out by GetDC.
+struct HDC__ {
+    HWND__* window = nullptr;
+};
 
 struct HWND__ {
     SDL_Window* sdl = nullptr;   // created with SDL_WINDOW_OPENGL, so a device can render into it
@@ -21,4 +27,15 @@ struct HWND__ {
     int textWidth = 0;
     int textHeight = 0;
     bool textDrawn = false;
+
+    // The Win32 half's own state. A destroyed window keeps its record (and its SDL window, hidden),
+    // so that a device made for it stays valid until released and stale handles stay harmless.
+    WNDPROC procedure = nullptr;
+    DWORD style = 0;
+    HINSTANCE instance = nullptr;
+    bool noClose = false;        // the class has CS_NOCLOSE: Alt+F4 does nothing
+    bool sizeSent = false;       // WM_SIZE and WM_MOVE go out when the window is first shown
+    bool needsPaint = false;     // shown or resized and not yet painted: WM_PAINT is due
+    bool destroyed = false;
+    HDC__ dc;
 };
