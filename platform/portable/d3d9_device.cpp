@@ -80,7 +80,7 @@ Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
     const bool depthBuffer = parameters.EnableAutoDepthStencil != FALSE;
     if (!device->MakeCurrent() || epoxy_gl_version() < 33 || !CreatePipeline(device->pipeline_) ||
         !device->CreateTargets(width, height)) {
-        device->Release();
+        device->DropReference();
         return nullptr;
     }
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &device->maxTextureSize_);
@@ -150,6 +150,11 @@ ULONG Device::AddRef() { return ++references_; }
 ULONG Device::Release()
 {
     RecordCall("Release(IDirect3DDevice9)");
+    return DropReference();
+}
+
+ULONG Device::DropReference()
+{
     const ULONG left = --references_;
     if (left == 0) delete this;
     return left;

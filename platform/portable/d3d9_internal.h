@@ -46,6 +46,8 @@ public:
 
     ULONG AddRef() override;
     ULONG Release() override;
+    // Release without a line in the call log: for the references that textures and meshes hold.
+    ULONG DropReference();
     HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
     HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
     HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,

@@ -34,7 +34,7 @@ Texture::~Texture()
 {
     device_->ForgetTexture(this);
     if (device_->MakeCurrent()) glDeleteTextures(1, &texture_);
-    device_->Release();
+    device_->DropReference();
 }
 
 ULONG Texture::AddRef() { return ++references_; }

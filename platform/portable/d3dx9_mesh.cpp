@@ -119,7 +119,7 @@ private:
             glDeleteBuffers(1, &vertexBuffer_);
             glDeleteBuffers(1, &indexBuffer_);
         }
-        device_->Release();
+        device_->DropReference();
     }
 
     ULONG references_ = 1;
