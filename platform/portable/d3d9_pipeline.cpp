@@ -11,8 +11,9 @@ namespace {
 // Matrices arrive as Direct3D stores them (row vectors, row-major); uploaded untransposed, GLSL
 // reads them as their transposes, so `M * v` applies them as Direct3D's `v * M` does.
 // Normals go through the inverse transpose of world*view and are not renormalised, as with
-// D3DRS_NORMALIZENORMALS off; a mesh scaled by 0.3 therefore lights 3.3 times as strongly.
-// Light directions arrive normalised, in camera space, pointing toward the light.
+// D3DRS_NORMALIZENORMALS off: a mesh scaled by 0.3 lights 3.3 times as strongly, up to the
+// reference's limit of 1 per light (it clamps N.L to 0..1). Light directions arrive normalised,
+// in camera space, pointing toward the light.
 const char* const kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
@@ -60,7 +61,7 @@ void main()
     vec3 specular = vec3(0.0);
     for (int i = 0; i < uLightCount; ++i) {
         float nDotL = dot(n, uLightDirection[i]);
-        diffuse += uLightDiffuse[i].rgb * max(nDotL, 0.0);
+        diffuse += uLightDiffuse[i].rgb * clamp(nDotL, 0.0, 1.0);
         if (uSpecularEnable && nDotL > 0.0) {
             float nDotH = dot(n, normalize(toEye + uLightDirection[i]));
             if (nDotH > 0.0) specular += uLightSpecular[i].rgb * pow(nDotH, uMaterialPower);

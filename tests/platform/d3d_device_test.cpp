@@ -132,13 +132,23 @@ TEST_F(DeviceDrawing, RedPlaneScaledByFourPointSixReadsAsOnTheReference)
     EXPECT_EQ(pixel.b, 0);
 }
 
-TEST_F(DeviceDrawing, NormalsAreNotRenormalisedSoASmallMeshLightsStronger)
+TEST_F(DeviceDrawing, NormalsAreNotRenormalisedButEachLightGivesAtMostItsColour)
 {
+    // A grazing light: N.L is 0.243, 0.808 on the plane scaled by 0.3 (normals 3.33 long).
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Direction = {-1.0f, -0.25f, 0.0f};
+    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
+    device_->SetLight(0, &light);
+    const test::Rgb grazing = PlanePixel(Scaling(0.3f), test::Material(1, 1, 1));
+    EXPECT_NEAR(grazing.r, 223, 2);  // 0x11/255 + 0.808; renormalised normals would give 79
+    EXPECT_NEAR(grazing.b, 223, 2);
+
+    // The course light on the car: N.L would be 3.23, but the reference (Wine) clamps each
+    // light's N.L to 1, so a grey car does not wash out while a fully red one saturates.
     test::SetCourseLight(device_, 0.0f);
-    // 0.25 * (0x11/255) + 0.25 * 0.970 / 0.3 = 0.825: renormalised normals would give 0.26.
-    const test::Rgb grey = PlanePixel(Scaling(0.3f), test::Material(0.25f, 0.25f, 0.25f));
-    EXPECT_NEAR(grey.r, 210, 2);
-    EXPECT_NEAR(grey.b, 210, 2);
+    const test::Rgb grey = PlanePixel(Scaling(0.3f), test::Material(0.5f, 0.5f, 0.5f));
+    EXPECT_NEAR(grey.g, 136, 1);  // 0.5 * (0x11/255) + 0.5 * 1
     const test::Rgb red = PlanePixel(Scaling(0.3f), test::Material(1, 0, 0));
     EXPECT_EQ(red.r, 255);
     EXPECT_EQ(red.g, 0);
