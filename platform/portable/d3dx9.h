@@ -18,12 +18,13 @@
 //      with E_NOTIMPL), vertex colours, skinning and animation in X files
 //  [ ] texture sizes rounded to powers of two, mip levels below the first (never sampled by the
 //      default point filter), the other D3DX functions
-//  [ ] texture names keep a doubled backslash only as one (Assimp collapses "\\\\" to "\\"); both
-//      name the same file on Windows and here
+//  [ ] a doubled backslash in a texture name comes back single (Assimp collapses it; D3DX keeps
+//      both); both name the same file on Windows and here
 //
-// Result codes as measured on the reference: a missing file, X or texture, gives
-// D3DXERR_INVALIDDATA (0x88760B59) and writes no output; a file that cannot be parsed gives
-// D3DXFERR_PARSEERROR; a texture file that cannot be decoded gives D3DXERR_INVALIDDATA.
+// Result codes as measured on the reference (Wine's D3DX): a missing file, X or texture, gives
+// D3DXERR_INVALIDDATA (0x88760B59); an X file that does not parse gives E_FAIL; a file that is
+// not an X file gives 0x8876035D (the X-file parser's DXFILEERR_BADFILETYPE); a texture file that
+// cannot be decoded gives D3DXERR_INVALIDDATA. No output is written on failure.
 //
 // Call recorder lines: D3DXLoadMeshFromXA("name", 0x110), D3DXCreateTextureFromFileA("name"),
 // GetBufferPointer(), DrawSubset(2), D3DXMatrixIdentity(), D3DXMatrixTranslation(x, y, z),
@@ -48,7 +49,6 @@
 #define _FACD3DXF 0x876
 #define D3DXFERR_BADOBJECT MAKE_DDHRESULT(900)
 #define D3DXFERR_FILENOTFOUND MAKE_DDHRESULT(905)
-#define D3DXFERR_BADFILETYPE MAKE_DDHRESULT(908)
 #define D3DXFERR_BADFILE MAKE_DDHRESULT(911)
 #define D3DXFERR_PARSEERROR MAKE_DDHRESULT(912)
 

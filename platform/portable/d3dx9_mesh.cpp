@@ -22,6 +22,10 @@ namespace {
 // Larger X files than this are refused before parsing.
 constexpr std::size_t kMaxMeshFileBytes = 256u << 20;
 
+// What the reference returns for a file that is not an X file at all: the X-file parser's
+// DXFILEERR_BADFILETYPE. A file that starts as an X file but does not parse gives E_FAIL.
+constexpr HRESULT kNotAnXFile = static_cast<HRESULT>(0x8876035Du);
+
 struct Vertex {
     float position[3];
     float normal[3];
@@ -254,7 +258,7 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
     if (path.empty() || !ReadWholeFile(path, kMaxMeshFileBytes, data))
         return D3DXERR_INVALIDDATA;
     // Only X files: Assimp would read other formats too, D3DX does not.
-    if (data.size() < 16 || std::memcmp(data.data(), "xof ", 4) != 0) return D3DXFERR_BADFILETYPE;
+    if (data.size() < 16 || std::memcmp(data.data(), "xof ", 4) != 0) return kNotAnXFile;
 
     Assimp::Importer importer;
     const aiScene* scene = nullptr;
@@ -267,13 +271,12 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
     } catch (const std::exception&) {
         scene = nullptr;
     }
-    if (!scene || !scene->mMeshes || scene->mNumMeshes == 0) return D3DXFERR_PARSEERROR;
+    if (!scene || !scene->mMeshes || scene->mNumMeshes == 0) return E_FAIL;
 
     std::vector<Vertex> vertices;
     std::vector<std::uint32_t> indices;
     std::vector<Subset> subsets;
-    if (!BuildGeometry(*scene, vertices, indices, subsets) || indices.empty())
-        return D3DXFERR_PARSEERROR;
+    if (!BuildGeometry(*scene, vertices, indices, subsets) || indices.empty()) return E_FAIL;
 
     auto* device = static_cast<d3d9::Device*>(pD3DDevice);
     if (!device->MakeCurrent()) return D3DERR_DEVICELOST;

@@ -205,13 +205,13 @@ TEST_F(XFile, FailuresWriteNoOutput)
     auto* const sentinelBuffer = reinterpret_cast<ID3DXBuffer*>(0x20);
     struct Case {
         std::string path;
-        HRESULT expected;  // 0 where any failure code will do
+        HRESULT expected;  // as the reference returns it
     };
     const Case cases[] = {
         {test::DataFile("missing.x"), static_cast<HRESULT>(0x88760B59)},
         {test::DataFile(""), static_cast<HRESULT>(0x88760B59)},  // a folder, not a file
-        {test::DataFile("malformed.x"), 0},
-        {test::DataFile("not_an_x_file.x"), 0},
+        {test::DataFile("malformed.x"), E_FAIL},
+        {test::DataFile("not_an_x_file.x"), static_cast<HRESULT>(0x8876035D)},
     };
     for (const Case& c : cases) {
         ID3DXMesh* mesh = sentinelMesh;
@@ -219,10 +219,7 @@ TEST_F(XFile, FailuresWriteNoOutput)
         DWORD count = 77;
         const HRESULT result = D3DXLoadMeshFromXA(c.path.c_str(), D3DXMESH_SYSTEMMEM, device_,
                                                   nullptr, &buffer, nullptr, &count, &mesh);
-        if (c.expected)
-            EXPECT_EQ(result, c.expected) << c.path;
-        else
-            EXPECT_LT(result, 0) << c.path;
+        EXPECT_EQ(result, c.expected) << c.path;
         EXPECT_EQ(mesh, sentinelMesh) << c.path;
         EXPECT_EQ(buffer, sentinelBuffer) << c.path;
         EXPECT_EQ(count, 77u) << c.path;
