@@ -18,6 +18,9 @@
 //      with E_NOTIMPL), vertex colours, skinning and animation in X files
 //  [ ] texture sizes rounded to powers of two, mip levels below the first (never sampled by the
 //      default point filter), the other D3DX functions
+//  [ ] Assimp parses in a child process, so a hostile file that crashes or hangs it only fails the
+//      load; but an out-of-range normal index that lands in readable memory gives arbitrary
+//      normals where D3DX fails the load (Assimp does not check those indices)
 //  [ ] a doubled backslash in a texture name comes back single (Assimp collapses it; D3DX keeps
 //      both); both name the same file on Windows and here
 //

@@ -211,6 +211,7 @@ TEST_F(XFile, FailuresWriteNoOutput)
         {test::DataFile("missing.x"), static_cast<HRESULT>(0x88760B59)},
         {test::DataFile(""), static_cast<HRESULT>(0x88760B59)},  // a folder, not a file
         {test::DataFile("malformed.x"), E_FAIL},
+        {test::DataFile("bad_normal_index.x"), E_FAIL},
         {test::DataFile("not_an_x_file.x"), static_cast<HRESULT>(0x8876035D)},
     };
     for (const Case& c : cases) {
