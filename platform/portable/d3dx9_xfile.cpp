@@ -1,22 +1,17 @@
-// X files through Assimp, parsed in a forked child that sends back plain geometry and materials
-// over a pipe. A crash, a hang (cut off after a minute) or a malformed answer from the child is a
-// failed load. Assimp's flags give the file's own left-handed positions, normals, UVs and
+// X files through Assimp, parsed in a child process that sends back plain geometry and materials.
+// A crash, a hang (cut off after a minute) or a malformed answer from the child is a failed
+// load. Assimp's flags give the file's own left-handed positions, normals, UVs and
 // winding, fan quads into triangles and bake the frames' transforms into the vertices.
 #include "platform/portable/d3dx9_xfile.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <exception>
 #include <limits>
+
+#include "platform/portable/child_process.h"
 
 namespace {
 
@@ -200,74 +195,19 @@ bool Deserialise(const std::vector<std::uint8_t>& bytes, XFileMesh& mesh)
     return in.Left() == 0;
 }
 
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Reads until the child closes its end, the answer grows too large or time runs out.
-bool ReadAnswer(int fd, std::vector<std::uint8_t>& bytes)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kParseTimeoutMs);
-    std::uint8_t chunk[65536];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return false;
-        pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return false;
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        if (bytes.size() + static_cast<std::size_t>(n) > kMaxAnswerBytes) return false;
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-}
-
 }  // namespace
 
 HRESULT ReadXFile(const std::vector<std::uint8_t>& data, XFileMesh& mesh)
 {
-    int fds[2];
-    if (::pipe(fds) != 0) return E_FAIL;
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return E_OUTOFMEMORY;
-    }
-    if (child == 0) {
-        // The child only parses and answers; _exit skips every handler of the parent's.
-        ::close(fds[0]);
-        XFileMesh parsed;
-        bool ok = false;
-        try {
-            ok = Parse(data, parsed);
-        } catch (const std::exception&) {
-            ok = false;
-        }
-        ::_exit(ok && WriteAll(fds[1], Serialise(parsed)) ? 0 : 1);
-    }
-    ::close(fds[1]);
     std::vector<std::uint8_t> answer;
-    const bool complete = ReadAnswer(fds[0], answer);
-    ::close(fds[0]);
-    if (!complete) ::kill(child, SIGKILL);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    const bool exited = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!complete || !exited || !Deserialise(answer, mesh)) {
+    const auto parse = [&data](std::vector<std::uint8_t>& out) {
+        XFileMesh parsed;
+        if (!Parse(data, parsed)) return false;
+        out = Serialise(parsed);
+        return true;
+    };
+    if (!RunInChildProcess(parse, answer, kParseTimeoutMs, kMaxAnswerBytes) ||
+        !Deserialise(answer, mesh)) {
         mesh = XFileMesh{};
         return E_FAIL;
     }
