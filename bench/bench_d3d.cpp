@@ -51,7 +51,7 @@ void BM_ProbeFrame(benchmark::State& state)
     LoadProbeMesh(device, "probe_course.x", &course);
     LoadProbeMesh(device, "probe_car.x", &car);
     SetProbeRenderStates(device);
-    for (auto _ : state) DrawProbeFrame(device, course, car);
+    for (auto _ : state) DrawProbeFrame(device, course, car, false);
     ReleaseProbeMesh(&car);
     ReleaseProbeMesh(&course);
 }

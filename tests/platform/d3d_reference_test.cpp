@@ -1,8 +1,9 @@
 // The portable device against the reference: the probe scene (a course with a textured and an
 // untextured material, a car, the course drawing's camera, light and states) drawn here must
 // match the frame that the same source showed when built with mingw-w64 and run under Wine in
-// Xvfb (tests/reference/wine_probe.png, made by scripts/compare-reference): the mean absolute
-// difference of each channel over the client area at most 2 of 255.
+// Xvfb (tests/reference/wine_probe*.png, made by scripts/compare-reference): the mean absolute
+// difference of each channel over the client area at most 2 of 255. Once with the course
+// drawing's light, once with a white specular colour added to it.
 #include <gtest/gtest.h>
 #include <stb_image.h>
 #include <stb_image_write.h>
@@ -18,11 +19,12 @@ namespace {
 
 const double kTolerance = 2.0;  // of 255, per channel
 
-TEST(ReferenceProbe, PortableFrameMatchesWineWithinTwoLevelsPerChannel)
+void ExpectProbeMatchesWine(const std::string& name, bool specularLight)
 {
-    const char* override = std::getenv("CRS_REFERENCE_PNG");
+    // The comparison script points here at frames it has just taken.
+    const char* folder = std::getenv("CRS_REFERENCE_FRAMES");
     const std::string referencePath =
-        override ? override : test::DataFile("../../reference/wine_probe.png");
+        (folder ? std::string(folder) : test::DataFile("../../reference")) + "/" + name + ".png";
     int width = 0, height = 0, channels = 0;
     stbi_uc* reference = stbi_load(referencePath.c_str(), &width, &height, &channels, 4);
     ASSERT_NE(reference, nullptr) << referencePath;
@@ -37,14 +39,16 @@ TEST(ReferenceProbe, PortableFrameMatchesWineWithinTwoLevelsPerChannel)
     ASSERT_TRUE(LoadProbeMesh(made->device, "probe_course.x", &course));
     ASSERT_TRUE(LoadProbeMesh(made->device, "probe_car.x", &car));
     SetProbeRenderStates(made->device);
-    DrawProbeFrame(made->device, course, car);
+    DrawProbeFrame(made->device, course, car, specularLight);
     const test::Frame frame = test::Capture(&window->record);
     ReleaseProbeMesh(&car);
     ReleaseProbeMesh(&course);
     ASSERT_EQ(frame.width, width);
     ASSERT_EQ(frame.height, height);
-    if (const char* out = std::getenv("CRS_PORTABLE_PNG"))
-        stbi_write_png(out, width, height, 4, frame.rgba.data(), width * 4);
+    if (folder) {
+        const std::string out = std::string(folder) + "/portable_" + name + ".png";
+        stbi_write_png(out.c_str(), width, height, 4, frame.rgba.data(), width * 4);
+    }
 
     double sum[3] = {0, 0, 0};
     long differing = 0;
@@ -58,10 +62,20 @@ TEST(ReferenceProbe, PortableFrameMatchesWineWithinTwoLevelsPerChannel)
         differing += differs;
     }
     const double pixels = static_cast<double>(width) * height;
-    std::printf("mean absolute difference per channel (of 255): red %.3f green %.3f blue %.3f; "
-                "pixels differing by more than 2: %ld of %.0f\n",
-                sum[0] / pixels, sum[1] / pixels, sum[2] / pixels, differing, pixels);
+    std::printf("%s: mean absolute difference per channel (of 255): red %.3f green %.3f "
+                "blue %.3f; pixels differing by more than 2: %ld of %.0f\n",
+                name.c_str(), sum[0] / pixels, sum[1] / pixels, sum[2] / pixels, differing, pixels);
     for (int c = 0; c < 3; ++c) EXPECT_LE(sum[c] / pixels, kTolerance) << "channel " << c;
+}
+
+TEST(ReferenceProbe, CourseDrawingMatchesWineWithinTwoLevelsPerChannel)
+{
+    ExpectProbeMatchesWine("wine_probe", false);
+}
+
+TEST(ReferenceProbe, SpecularLightMatchesWineWithinTwoLevelsPerChannel)
+{
+    ExpectProbeMatchesWine("wine_probe_specular", true);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // The reference probe program: an 800 by 600 window at the top-left corner, a device made as the
 // viewer makes it, and the probe scene drawn every idle pass. Written against Win32, Direct3D 9
 // and D3DX9 only. It prints "ready LEFT TOP WIDTH HEIGHT" (the client area on screen) once 30
-// frames are shown, and ends after 600 frames or on Escape.
+// frames are shown, and ends after 600 frames or on Escape. With the argument "specular" the
+// light has a white specular colour.
 #include <cstdio>
+#include <cstring>
 
 #include "tests/reference/probe_scene.h"
 
@@ -19,8 +21,9 @@ LRESULT CALLBACK ProbeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    const bool specular = commandLine && std::strstr(commandLine, "specular") != NULL;
     WNDCLASSEXA wc = {sizeof(WNDCLASSEXA), CS_CLASSDC, ProbeWndProc, 0, 0, instance, NULL, NULL,
                       (HBRUSH)GetStockObject(BLACK_BRUSH), NULL, "probe", NULL};
     RegisterClassExA(&wc);
@@ -59,7 +62,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             DispatchMessageA(&msg);
             continue;
         }
-        DrawProbeFrame(device, course, car);
+        DrawProbeFrame(device, course, car, specular);
         if (++frame == 30) {
             RECT client;
             POINT origin = {0, 0};

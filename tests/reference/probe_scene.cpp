@@ -18,16 +18,19 @@ void SetCamera(IDirect3DDevice9* device)
     device->SetTransform(D3DTS_PROJECTION, &projection);
 }
 
-void SetLight(IDirect3DDevice9* device, float ambient)
+void SetLight(IDirect3DDevice9* device, float ambient, float specular)
 {
     D3DLIGHT9 light;
     std::memset(&light, 0, sizeof light);
     light.Type = D3DLIGHT_DIRECTIONAL;
     light.Direction.x = -0.2f;
     light.Direction.y = -0.8f;
-    light.Direction.z = 0.0f;
+    // The specular variant leans the light toward +Z as well, so that the car's front meets it at
+    // a clear angle: met edge-on, N.L is zero only up to rounding, and the sign of that rounding
+    // would decide whether a saturated highlight appears.
+    light.Direction.z = specular > 0.0f ? 0.3f : 0.0f;
     light.Diffuse = D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f);
-    light.Specular = D3DXCOLOR(0.0f, 0.0f, 0.0f, 0.0f);
+    light.Specular = D3DXCOLOR(specular, specular, specular, specular);
     light.Ambient = D3DXCOLOR(ambient, ambient, ambient, ambient);
     light.Range = 200.0f;
     device->SetLight(0, &light);
@@ -35,11 +38,11 @@ void SetLight(IDirect3DDevice9* device, float ambient)
 }
 
 void DrawMesh(IDirect3DDevice9* device, const ProbeMesh& mesh, const D3DXMATRIX& world,
-              float lightAmbient)
+              float lightAmbient, float lightSpecular)
 {
     device->SetTransform(D3DTS_WORLD, &world);
     SetCamera(device);
-    SetLight(device, lightAmbient);
+    SetLight(device, lightAmbient, lightSpecular);
     for (DWORD i = 0; i < mesh.count; ++i) {
         device->SetMaterial(&mesh.materials[i]);
         device->SetTexture(0, mesh.textures[i]);
@@ -91,8 +94,10 @@ void SetProbeRenderStates(IDirect3DDevice9* device)
     device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
 }
 
-void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const ProbeMesh& car)
+void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const ProbeMesh& car,
+                    bool specularLight)
 {
+    const float specular = specularLight ? 1.0f : 0.0f;
     device->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff646464, 1.0f, 0);
     if (SUCCEEDED(device->BeginScene())) {
         D3DXMATRIX world, step;
@@ -101,12 +106,12 @@ void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const Pro
         D3DXMatrixMultiply(&world, &world, &step);
         D3DXMatrixScaling(&step, 4.6f, 4.6f, 4.6f);
         D3DXMatrixMultiply(&world, &world, &step);
-        DrawMesh(device, course, world, 0.3f);
+        DrawMesh(device, course, world, 0.3f, specular);
 
         D3DXMatrixRotationY(&world, 3.1415927f);
         D3DXMatrixScaling(&step, 0.3f, 0.3f, 0.3f);
         D3DXMatrixMultiply(&world, &world, &step);
-        DrawMesh(device, car, world, 0.0f);
+        DrawMesh(device, car, world, 0.0f, specular);
         device->EndScene();
     }
     device->Present(NULL, NULL, NULL, NULL);
