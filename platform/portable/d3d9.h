@@ -9,18 +9,22 @@
 //      SetTransform, GetTransform, SetLight, LightEnable, SetMaterial, SetTexture (stage 0)
 //  [x] AddRef/Release on every object; textures and meshes hold a reference on their device
 //  [x] Fixed-function lighting as Direct3D 9 does it: per vertex in camera space, normals by the
-//      inverse transpose of world*view and not renormalised, directional lights, render-state
-//      ambient plus light ambients, specular with a local viewer when D3DRS_SPECULARENABLE is set,
+//      inverse transpose of world*view and not renormalised, directional lights (up to 8), the
+//      render-state ambient plus the lights' ambients, each light's N.L clamped to 0..1 (as the
+//      reference, Wine, does), specular with a local viewer when D3DRS_SPECULARENABLE is set,
 //      alpha from the material's diffuse; stage 0 modulates texture and lit colour, point sampled,
-//      wrapped; depth test less-or-equal on a 16-bit depth buffer; counter-clockwise faces culled
-//  [x] Render states honoured: D3DRS_ZENABLE, D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_SPECULARENABLE;
-//      every other state is accepted and kept (GetRenderState returns it) without effect
+//      wrapped; depth test less-or-equal on a 16-bit depth buffer; counter-clockwise faces culled;
+//      Direct3D 9's pixel centres and 0..1 clip depth
+//  [x] Render states honoured: D3DRS_ZENABLE, D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_SPECULARENABLE,
+//      D3DRS_CULLMODE; every other state is accepted and kept (GetRenderState returns it)
+//      without effect
 //  [x] Present stretches the back buffer (sized from the client area at creation) over the current
 //      client area, then composites the window's text layer (TextOutA) and clears it
 // Not implemented:
 //  [ ] QueryInterface, vertex/index buffers, DrawPrimitive*, shaders, surfaces, Reset, GetCaps and
-//      the rest of the device's methods; point and spot lights (drawn as unlit); fog; blending;
-//      vertex colours; texture stages above 0; multisampling; full-screen mode
+//      the rest of the device's methods; point and spot lights (set and enabled, they light
+//      nothing); fog; blending; vertex colours; texture stages above 0; multisampling;
+//      full-screen mode; Present's rectangles and override window (D3DERR_INVALIDCALL)
 //
 // Call recorder lines (platform/portable/call_recorder.h), one per call, floats as "%.9g":
 //   Direct3DCreate9(32)                         CreateDevice(0, D3DDEVTYPE_HAL, window, 0x80)

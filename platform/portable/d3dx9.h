@@ -6,7 +6,7 @@
 //  [x] D3DXVECTOR3, D3DXCOLOR (usable as D3DCOLORVALUE), D3DXMATRIX, D3DXMATRIXA16 (16-byte aligned)
 //  [x] D3DXMatrixIdentity, Translation, Scaling, RotationX/Y/Z, Multiply (the output may be an
 //      input), LookAtLH, PerspectiveFovLH: row vectors, left-handed, single precision
-//  [x] D3DXLoadMeshFromXA: text and binary X files; one mesh whose subset i is exactly the faces of
+//  [x] D3DXLoadMeshFromXA: text X files (binary ones go through Assimp too, untested); one mesh whose subset i is exactly the faces of
 //      material i; materials in file order with their texture names; D3DX's default material
 //      when the file has none; quads and polygons fanned; frame transforms baked into the vertices
 //  [x] D3DXCreateTextureFromFileA: BMP, PNG, TGA, JPG, GIF, PSD, HDR, PIC, PNM, found as Windows
