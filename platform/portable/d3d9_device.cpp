@@ -79,7 +79,7 @@ Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
     if (width == 0 || height == 0) SDL_GL_GetDrawableSize(window->sdl, &width, &height);
     const bool depthBuffer = parameters.EnableAutoDepthStencil != FALSE;
     if (!device->MakeCurrent() || epoxy_gl_version() < 33 || !CreatePipeline(device->pipeline_) ||
-        !device->CreateTargets(width, height)) {
+        !device->CreateTargets(width, height, depthBuffer)) {
         device->DropReference();
         return nullptr;
     }
@@ -89,10 +89,6 @@ Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
 
     SetDefaultRenderStates(device->renderStates_, depthBuffer);
     device->world_ = device->view_ = device->projection_ = kIdentity;
-    if (!depthBuffer) {
-        glDeleteRenderbuffers(1, &device->backDepth_);
-        device->backDepth_ = 0;
-    }
     return device;
 }
 
@@ -112,7 +108,9 @@ Device::~Device()
     SDL_GL_DeleteContext(context_);
 }
 
-bool Device::CreateTargets(int width, int height)
+// The back buffer: colour as the display's X8R8G8B8 format, and the automatic depth buffer when
+// asked for, always 16 bits.
+bool Device::CreateTargets(int width, int height, bool depthBuffer)
 {
     if (width <= 0 || height <= 0) return false;
     backWidth_ = width;
@@ -120,13 +118,15 @@ bool Device::CreateTargets(int width, int height)
     glGenRenderbuffers(1, &backColor_);
     glBindRenderbuffer(GL_RENDERBUFFER, backColor_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
-    glGenRenderbuffers(1, &backDepth_);
-    glBindRenderbuffer(GL_RENDERBUFFER, backDepth_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
     glGenFramebuffers(1, &backFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColor_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, backDepth_);
+    if (depthBuffer) {
+        glGenRenderbuffers(1, &backDepth_);
+        glBindRenderbuffer(GL_RENDERBUFFER, backDepth_);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, backDepth_);
+    }
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
     glGenTextures(1, &textTexture_);
     glBindTexture(GL_TEXTURE_2D, textTexture_);

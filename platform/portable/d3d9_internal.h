@@ -77,7 +77,7 @@ public:
 private:
     Device() = default;
     ~Device();
-    bool CreateTargets(int width, int height);
+    bool CreateTargets(int width, int height, bool depthBuffer);
     bool ResizePresentTarget(int width, int height);
     void CompositeTextLayer();
     void UploadFixedFunctionState();
