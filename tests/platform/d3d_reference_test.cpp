@@ -3,7 +3,8 @@
 // match the frame that the same source showed when built with mingw-w64 and run under Wine in
 // Xvfb (tests/reference/wine_probe*.png, made by scripts/compare-reference): the mean absolute
 // difference of each channel over the client area at most 2 of 255. Once with the course
-// drawing's light, once with a white specular colour added to it.
+// drawing's light, once with a white specular colour added to it, and once with the window made
+// smaller after the device was created, so that Present stretches the back buffer.
 #include <gtest/gtest.h>
 #include <stb_image.h>
 #include <stb_image_write.h>
@@ -12,14 +13,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <SDL.h>
+
 #include "tests/platform/d3d_test_support.h"
 #include "tests/reference/probe_scene.h"
 
 namespace {
 
 const double kTolerance = 2.0;  // of 255, per channel
+// The client area of the reference's 800 by 600 window when the device is created.
+const int kClientWidth = 792, kClientHeight = 573;
 
-void ExpectProbeMatchesWine(const std::string& name, bool specularLight)
+void ExpectProbeMatchesWine(const std::string& name, bool specularLight, bool stretch)
 {
     // The comparison script points here at frames it has just taken.
     const char* folder = std::getenv("CRS_REFERENCE_FRAMES");
@@ -31,9 +36,11 @@ void ExpectProbeMatchesWine(const std::string& name, bool specularLight)
     const std::vector<std::uint8_t> expected(reference, reference + width * height * 4);
     stbi_image_free(reference);
 
-    auto window = test::MakeWindow(width, height);
+    auto window = test::MakeWindow(kClientWidth, kClientHeight);
     auto made = test::MakeDevice(&window->record);
     ASSERT_NE(made->device, nullptr);
+    if (stretch) SDL_SetWindowSize(window->record.sdl, width, height);
+    ASSERT_TRUE(stretch || (width == kClientWidth && height == kClientHeight));
     test::ScopedCurrentFolder here(test::DataFile("../../reference"));
     ProbeMesh course, car;
     ASSERT_TRUE(LoadProbeMesh(made->device, "probe_course.x", &course));
@@ -70,12 +77,17 @@ void ExpectProbeMatchesWine(const std::string& name, bool specularLight)
 
 TEST(ReferenceProbe, CourseDrawingMatchesWineWithinTwoLevelsPerChannel)
 {
-    ExpectProbeMatchesWine("wine_probe", false);
+    ExpectProbeMatchesWine("wine_probe", false, false);
 }
 
 TEST(ReferenceProbe, SpecularLightMatchesWineWithinTwoLevelsPerChannel)
 {
-    ExpectProbeMatchesWine("wine_probe_specular", true);
+    ExpectProbeMatchesWine("wine_probe_specular", true, false);
+}
+
+TEST(ReferenceProbe, StretchedPresentMatchesWineWithinTwoLevelsPerChannel)
+{
+    ExpectProbeMatchesWine("wine_probe_stretch", false, true);
 }
 
 }  // namespace

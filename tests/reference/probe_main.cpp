@@ -2,7 +2,8 @@
 // viewer makes it, and the probe scene drawn every idle pass. Written against Win32, Direct3D 9
 // and D3DX9 only. It prints "ready LEFT TOP WIDTH HEIGHT" (the client area on screen) once 30
 // frames are shown, and ends after 600 frames or on Escape. With the argument "specular" the
-// light has a white specular colour.
+// light has a white specular colour; with "stretch" the window is made 600 by 450 once the
+// device exists, so that Present stretches the back buffer over the smaller client area.
 #include <cstdio>
 #include <cstring>
 
@@ -53,6 +54,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         !LoadProbeMesh(device, "probe_car.x", &car))
         return 3;
     SetProbeRenderStates(device);
+    if (commandLine && std::strstr(commandLine, "stretch"))
+        SetWindowPos(window, NULL, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER);
 
     MSG msg;
     ZeroMemory(&msg, sizeof msg);
