@@ -32,7 +32,6 @@ struct Pipeline {
     GLuint program = 0;
     PipelineUniforms uniforms{};
     GLuint textProgram = 0;
-    GLint textSampler = -1;
     GLuint emptyVertexArray = 0;  // core profile needs one bound even for attribute-less draws
 };
 
@@ -119,8 +118,6 @@ public:
 
     GLuint Name() const { return texture_; }
     const std::string& SourceName() const { return sourceName_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
 
 private:
     Texture() = default;

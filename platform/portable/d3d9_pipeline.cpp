@@ -181,9 +181,8 @@ bool CreatePipeline(Pipeline& pipeline)
     glUseProgram(p);
     glUniform1i(u.texture, 0);
 
-    pipeline.textSampler = glGetUniformLocation(pipeline.textProgram, "uText");
     glUseProgram(pipeline.textProgram);
-    glUniform1i(pipeline.textSampler, 0);
+    glUniform1i(glGetUniformLocation(pipeline.textProgram, "uText"), 0);
 
     glGenVertexArrays(1, &pipeline.emptyVertexArray);
     return true;
