@@ -357,6 +357,7 @@ TEST_F(DeviceDrawing, AFrameAllocatesNothingOnceWarm)
     };
     frame();
     const long before = allocations.load();
+    ASSERT_GT(before, 0) << "the counting operator new is not in use";
     for (int i = 0; i < 3; ++i) frame();
     EXPECT_EQ(allocations.load(), before);
 }
