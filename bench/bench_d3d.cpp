@@ -1,0 +1,92 @@
+// The portable Direct3D device under SDL's offscreen driver: time per frame of the reference
+// probe scene (clear, course, car, present at 792 by 573), and time to load an X file (Assimp in
+// a child process) and a texture.
+#include <benchmark/benchmark.h>
+#include <SDL.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/portable/d3d9.h"
+#include "platform/portable/d3dx9.h"
+#include "platform/portable/win32_window.h"
+#include "tests/reference/probe_scene.h"
+
+namespace {
+
+struct Offscreen {
+    HWND__ window;
+    IDirect3D9* d3d = nullptr;
+    IDirect3DDevice9* device = nullptr;
+
+    Offscreen()
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        SDL_Init(SDL_INIT_VIDEO);
+        window.sdl = SDL_CreateWindow("bench", 0, 0, 792, 573, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        d3d = Direct3DCreate9(D3D_SDK_VERSION);
+        D3DPRESENT_PARAMETERS d3dpp{};
+        d3dpp.Windowed = TRUE;
+        d3dpp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        d3dpp.EnableAutoDepthStencil = TRUE;
+        d3dpp.AutoDepthStencilFormat = D3DFMT_D16;
+        d3dpp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window,
+                          D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device);
+        std::filesystem::current_path(CRS_REFERENCE_DIR);
+    }
+};
+
+Offscreen& Shared()
+{
+    static Offscreen offscreen;
+    return offscreen;
+}
+
+void BM_ProbeFrame(benchmark::State& state)
+{
+    IDirect3DDevice9* device = Shared().device;
+    if (!device) return state.SkipWithError("no device");
+    ProbeMesh course, car;
+    LoadProbeMesh(device, "probe_course.x", &course);
+    LoadProbeMesh(device, "probe_car.x", &car);
+    SetProbeRenderStates(device);
+    for (auto _ : state) DrawProbeFrame(device, course, car, false);
+    ReleaseProbeMesh(&car);
+    ReleaseProbeMesh(&course);
+}
+BENCHMARK(BM_ProbeFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadXFile(benchmark::State& state)
+{
+    IDirect3DDevice9* device = Shared().device;
+    if (!device) return state.SkipWithError("no device");
+    for (auto _ : state) {
+        ID3DXMesh* mesh = nullptr;
+        ID3DXBuffer* materials = nullptr;
+        DWORD count = 0;
+        if (FAILED(D3DXLoadMeshFromXA("probe_course.x", D3DXMESH_SYSTEMMEM, device, nullptr,
+                                      &materials, nullptr, &count, &mesh)))
+            return state.SkipWithError("load failed");
+        materials->Release();
+        mesh->Release();
+    }
+}
+BENCHMARK(BM_LoadXFile)->Unit(benchmark::kMillisecond);
+
+void BM_LoadTexture(benchmark::State& state)
+{
+    IDirect3DDevice9* device = Shared().device;
+    if (!device) return state.SkipWithError("no device");
+    for (auto _ : state) {
+        IDirect3DTexture9* texture = nullptr;
+        if (FAILED(D3DXCreateTextureFromFileA(device, "Probe\\Checker.PNG", &texture)))
+            return state.SkipWithError("load failed");
+        texture->Release();
+    }
+}
+BENCHMARK(BM_LoadTexture)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

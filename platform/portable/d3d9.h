@@ -1,0 +1,307 @@
+// Direct3D 9 for the portable backend: the types, constants and interfaces that the viewer uses,
+// with the names, signatures and values of the Windows SDK, drawn with OpenGL 3.3 core (libepoxy)
+// into the SDL window behind the HWND.
+//
+// Implemented:
+//  [x] Direct3DCreate9 (D3D_SDK_VERSION only), IDirect3D9::CreateDevice (HAL and REF are the same
+//      GL device; a GL context that cannot be made fails with D3DERR_NOTAVAILABLE and a null device)
+//  [x] IDirect3DDevice9: SetRenderState, GetRenderState, Clear, BeginScene, EndScene, Present,
+//      SetTransform, GetTransform, SetLight, LightEnable, SetMaterial, SetTexture (stage 0)
+//  [x] AddRef/Release on every object; textures and meshes hold a reference on their device
+//  [x] Fixed-function lighting as Direct3D 9 does it: per vertex in camera space, normals by the
+//      inverse transpose of world*view and not renormalised, directional lights (up to 8), the
+//      render-state ambient plus the lights' ambients, each light's N.L clamped to 0..1 (as the
+//      reference, Wine, does), specular with a local viewer when D3DRS_SPECULARENABLE is set,
+//      alpha from the material's diffuse; stage 0 modulates texture and lit colour, point sampled,
+//      wrapped; depth test less-or-equal on a 16-bit depth buffer; counter-clockwise faces culled;
+//      Direct3D 9's pixel centres and 0..1 clip depth
+//  [x] Render states honoured: D3DRS_ZENABLE, D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_SPECULARENABLE,
+//      D3DRS_CULLMODE; every other state is accepted and kept (GetRenderState returns it)
+//      without effect
+//  [x] Present stretches the back buffer (sized from the client area at creation) over the current
+//      client area, then composites the window's text layer (TextOutA) and clears it
+// Not implemented:
+//  [ ] QueryInterface, vertex/index buffers, DrawPrimitive*, shaders, surfaces, Reset, GetCaps and
+//      the rest of the device's methods; point and spot lights (set and enabled, they light
+//      nothing); fog; blending; vertex colours; texture stages above 0; multisampling;
+//      full-screen mode; Present's rectangles and override window (D3DERR_INVALIDCALL)
+//
+// Call recorder lines (platform/portable/call_recorder.h), one per call, floats as "%.9g":
+//   Direct3DCreate9(32)                         CreateDevice(0, D3DDEVTYPE_HAL, window, 0x80)
+//   SetRenderState(D3DRS_AMBIENT, 0x00111111)   (colour states in hex, the others in decimal)
+//   Clear(0, NULL, 3, 0xff646464, 1, 0)         BeginScene()   EndScene()
+//   Present(NULL, NULL, NULL, NULL)             SetTransform(D3DTS_WORLD, [m11, ..., m44])
+//   SetLight(0, {type 3, diffuse [r, g, b, a], specular [..], ambient [..], position [x, y, z],
+//       direction [x, y, z], range r, falloff f, attenuation [a0, a1, a2], theta t, phi p})
+//   LightEnable(0, 1)
+//   SetMaterial({diffuse [r, g, b, a], ambient [..], specular [..], emissive [..], power p})
+//   SetTexture(0, NULL) or SetTexture(0, "name as loaded")
+//   Release(IDirect3D9), Release(IDirect3DDevice9), Release(IDirect3DTexture9), ... (final or not)
+#pragma once
+// The SDK's records use anonymous structs in unions, as the real headers do.
+#pragma GCC system_header
+
+#include "platform/portable/win_types.h"
+
+#define D3D_SDK_VERSION 32
+#define D3DADAPTER_DEFAULT 0
+
+#define D3DCREATE_SOFTWARE_VERTEXPROCESSING 0x00000020L
+#define D3DCREATE_HARDWARE_VERTEXPROCESSING 0x00000040L
+#define D3DCREATE_MIXED_VERTEXPROCESSING 0x00000080L
+
+#define D3DCLEAR_TARGET 0x00000001L
+#define D3DCLEAR_ZBUFFER 0x00000002L
+#define D3DCLEAR_STENCIL 0x00000004L
+
+#define D3DPRESENT_INTERVAL_DEFAULT 0x00000000L
+#define D3DPRESENT_INTERVAL_ONE 0x00000001L
+#define D3DPRESENT_INTERVAL_IMMEDIATE 0x80000000L
+
+#define _FACD3D 0x876
+#define MAKE_D3DHRESULT(code) ((HRESULT)(0x80000000UL | ((DWORD)_FACD3D << 16) | (DWORD)(code)))
+#define D3D_OK S_OK
+#define D3DERR_WRONGTEXTUREFORMAT MAKE_D3DHRESULT(2072)
+#define D3DERR_NOTFOUND MAKE_D3DHRESULT(2150)
+#define D3DERR_MOREDATA MAKE_D3DHRESULT(2151)
+#define D3DERR_DEVICELOST MAKE_D3DHRESULT(2152)
+#define D3DERR_DEVICENOTRESET MAKE_D3DHRESULT(2153)
+#define D3DERR_NOTAVAILABLE MAKE_D3DHRESULT(2154)
+#define D3DERR_OUTOFVIDEOMEMORY MAKE_D3DHRESULT(380)
+#define D3DERR_INVALIDDEVICE MAKE_D3DHRESULT(2155)
+#define D3DERR_INVALIDCALL MAKE_D3DHRESULT(2156)
+
+typedef DWORD D3DCOLOR;
+#define D3DCOLOR_ARGB(a, r, g, b) \
+    ((D3DCOLOR)((((a)&0xff) << 24) | (((r)&0xff) << 16) | (((g)&0xff) << 8) | ((b)&0xff)))
+#define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
+
+typedef struct _D3DVECTOR {
+    float x;
+    float y;
+    float z;
+} D3DVECTOR;
+
+typedef struct _D3DCOLORVALUE {
+    float r;
+    float g;
+    float b;
+    float a;
+} D3DCOLORVALUE;
+
+typedef struct _D3DMATRIX {
+    union {
+        struct {
+            float _11, _12, _13, _14;
+            float _21, _22, _23, _24;
+            float _31, _32, _33, _34;
+            float _41, _42, _43, _44;
+        };
+        float m[4][4];
+    };
+} D3DMATRIX;
+
+typedef struct _D3DRECT {
+    LONG x1;
+    LONG y1;
+    LONG x2;
+    LONG y2;
+} D3DRECT;
+
+typedef enum _D3DDEVTYPE {
+    D3DDEVTYPE_HAL = 1,
+    D3DDEVTYPE_REF = 2,
+    D3DDEVTYPE_SW = 3,
+    D3DDEVTYPE_NULLREF = 4,
+    D3DDEVTYPE_FORCE_DWORD = 0x7fffffff
+} D3DDEVTYPE;
+
+typedef enum _D3DFORMAT {
+    D3DFMT_UNKNOWN = 0,
+    D3DFMT_R8G8B8 = 20,
+    D3DFMT_A8R8G8B8 = 21,
+    D3DFMT_X8R8G8B8 = 22,
+    D3DFMT_R5G6B5 = 23,
+    D3DFMT_D32 = 71,
+    D3DFMT_D24S8 = 75,
+    D3DFMT_D24X8 = 77,
+    D3DFMT_D16 = 80,
+    D3DFMT_FORCE_DWORD = 0x7fffffff
+} D3DFORMAT;
+
+typedef enum _D3DMULTISAMPLE_TYPE {
+    D3DMULTISAMPLE_NONE = 0,
+    D3DMULTISAMPLE_NONMASKABLE = 1,
+    D3DMULTISAMPLE_FORCE_DWORD = 0x7fffffff
+} D3DMULTISAMPLE_TYPE;
+
+typedef enum _D3DSWAPEFFECT {
+    D3DSWAPEFFECT_DISCARD = 1,
+    D3DSWAPEFFECT_FLIP = 2,
+    D3DSWAPEFFECT_COPY = 3,
+    D3DSWAPEFFECT_FORCE_DWORD = 0x7fffffff
+} D3DSWAPEFFECT;
+
+typedef enum _D3DPOOL {
+    D3DPOOL_DEFAULT = 0,
+    D3DPOOL_MANAGED = 1,
+    D3DPOOL_SYSTEMMEM = 2,
+    D3DPOOL_SCRATCH = 3,
+    D3DPOOL_FORCE_DWORD = 0x7fffffff
+} D3DPOOL;
+
+typedef enum _D3DZBUFFERTYPE {
+    D3DZB_FALSE = 0,
+    D3DZB_TRUE = 1,
+    D3DZB_USEW = 2,
+    D3DZB_FORCE_DWORD = 0x7fffffff
+} D3DZBUFFERTYPE;
+
+typedef enum _D3DCULL {
+    D3DCULL_NONE = 1,
+    D3DCULL_CW = 2,
+    D3DCULL_CCW = 3,
+    D3DCULL_FORCE_DWORD = 0x7fffffff
+} D3DCULL;
+
+typedef enum _D3DRENDERSTATETYPE {
+    D3DRS_ZENABLE = 7,
+    D3DRS_FILLMODE = 8,
+    D3DRS_SHADEMODE = 9,
+    D3DRS_ZWRITEENABLE = 14,
+    D3DRS_ALPHATESTENABLE = 15,
+    D3DRS_SRCBLEND = 19,
+    D3DRS_DESTBLEND = 20,
+    D3DRS_CULLMODE = 22,
+    D3DRS_ZFUNC = 23,
+    D3DRS_DITHERENABLE = 26,
+    D3DRS_ALPHABLENDENABLE = 27,
+    D3DRS_FOGENABLE = 28,
+    D3DRS_SPECULARENABLE = 29,
+    D3DRS_LIGHTING = 137,
+    D3DRS_AMBIENT = 139,
+    D3DRS_COLORVERTEX = 141,
+    D3DRS_LOCALVIEWER = 142,
+    D3DRS_NORMALIZENORMALS = 143,
+    D3DRS_BLENDOPALPHA = 209,
+    D3DRS_FORCE_DWORD = 0x7fffffff
+} D3DRENDERSTATETYPE;
+
+typedef enum _D3DTRANSFORMSTATETYPE {
+    D3DTS_VIEW = 2,
+    D3DTS_PROJECTION = 3,
+    D3DTS_TEXTURE0 = 16,
+    D3DTS_FORCE_DWORD = 0x7fffffff
+} D3DTRANSFORMSTATETYPE;
+#define D3DTS_WORLDMATRIX(index) (D3DTRANSFORMSTATETYPE)(index + 256)
+#define D3DTS_WORLD D3DTS_WORLDMATRIX(0)
+
+typedef enum _D3DLIGHTTYPE {
+    D3DLIGHT_POINT = 1,
+    D3DLIGHT_SPOT = 2,
+    D3DLIGHT_DIRECTIONAL = 3,
+    D3DLIGHT_FORCE_DWORD = 0x7fffffff
+} D3DLIGHTTYPE;
+
+typedef struct _D3DLIGHT9 {
+    D3DLIGHTTYPE Type;
+    D3DCOLORVALUE Diffuse;
+    D3DCOLORVALUE Specular;
+    D3DCOLORVALUE Ambient;
+    D3DVECTOR Position;
+    D3DVECTOR Direction;
+    float Range;
+    float Falloff;
+    float Attenuation0;
+    float Attenuation1;
+    float Attenuation2;
+    float Theta;
+    float Phi;
+} D3DLIGHT9;
+
+typedef struct _D3DMATERIAL9 {
+    D3DCOLORVALUE Diffuse;
+    D3DCOLORVALUE Ambient;
+    D3DCOLORVALUE Specular;
+    D3DCOLORVALUE Emissive;
+    float Power;
+} D3DMATERIAL9;
+
+typedef struct _D3DPRESENT_PARAMETERS_ {
+    UINT BackBufferWidth;
+    UINT BackBufferHeight;
+    D3DFORMAT BackBufferFormat;
+    UINT BackBufferCount;
+    D3DMULTISAMPLE_TYPE MultiSampleType;
+    DWORD MultiSampleQuality;
+    D3DSWAPEFFECT SwapEffect;
+    HWND hDeviceWindow;
+    BOOL Windowed;
+    BOOL EnableAutoDepthStencil;
+    D3DFORMAT AutoDepthStencilFormat;
+    DWORD Flags;
+    UINT FullScreen_RefreshRateInHz;
+    UINT PresentationInterval;
+} D3DPRESENT_PARAMETERS;
+
+struct IDirect3DDevice9;
+
+// Every object of the subset counts its references: Release returns the count left and destroys
+// the object when it reaches zero.
+struct IUnknownLike {
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
+
+protected:
+    ~IUnknownLike() = default;
+};
+
+struct IDirect3DBaseTexture9 : IUnknownLike {
+    virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
+    virtual DWORD GetLevelCount() = 0;
+
+protected:
+    ~IDirect3DBaseTexture9() = default;
+};
+
+struct IDirect3DTexture9 : IDirect3DBaseTexture9 {
+protected:
+    ~IDirect3DTexture9() = default;
+};
+
+struct IDirect3DDevice9 : IUnknownLike {
+    virtual HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) = 0;
+    virtual HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) = 0;
+    virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                          DWORD Stencil) = 0;
+    virtual HRESULT BeginScene() = 0;
+    virtual HRESULT EndScene() = 0;
+    virtual HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect,
+                            HWND hDestWindowOverride, const RGNDATA* pDirtyRegion) = 0;
+    virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) = 0;
+    virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) = 0;
+    virtual HRESULT SetLight(DWORD Index, const D3DLIGHT9* pLight) = 0;
+    virtual HRESULT LightEnable(DWORD Index, BOOL Enable) = 0;
+    virtual HRESULT SetMaterial(const D3DMATERIAL9* pMaterial) = 0;
+    virtual HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) = 0;
+
+protected:
+    ~IDirect3DDevice9() = default;
+};
+
+struct IDirect3D9 : IUnknownLike {
+    virtual HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow,
+                                 DWORD BehaviorFlags,
+                                 D3DPRESENT_PARAMETERS* pPresentationParameters,
+                                 IDirect3DDevice9** ppReturnedDeviceInterface) = 0;
+
+protected:
+    ~IDirect3D9() = default;
+};
+
+typedef IDirect3D9* LPDIRECT3D9;
+typedef IDirect3DDevice9* LPDIRECT3DDEVICE9;
+typedef IDirect3DBaseTexture9* LPDIRECT3DBASETEXTURE9;
+typedef IDirect3DTexture9* LPDIRECT3DTEXTURE9;
+
+IDirect3D9* WINAPI Direct3DCreate9(UINT SDKVersion);

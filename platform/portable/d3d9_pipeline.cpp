@@ -1,0 +1,199 @@
+// The GLSL programs that stand in for Direct3D 9's fixed-function pipeline: per-vertex Gouraud
+// lighting in camera space as Direct3D defines it, texture stage 0 modulating, and the program
+// that composites the window's text layer over a presented frame.
+#include <cstdio>
+
+#include "platform/portable/d3d9_internal.h"
+
+namespace d3d9 {
+namespace {
+
+// Matrices arrive as Direct3D stores them (row vectors, row-major); uploaded untransposed, GLSL
+// reads them as their transposes, so `M * v` applies them as Direct3D's `v * M` does.
+// Normals go through the inverse transpose of world*view and are not renormalised, as with
+// D3DRS_NORMALIZENORMALS off: a mesh scaled by 0.3 lights 3.3 times as strongly, up to the
+// reference's limit of 1 per light (it clamps N.L to 0..1). Light directions arrive normalised,
+// in camera space, pointing toward the light.
+const char* const kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 aPosition;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec2 aTexCoord;
+
+uniform mat4 uWorldView;
+uniform mat4 uProjection;
+uniform mat3 uNormalMatrix;
+uniform vec2 uPixelOffset;
+uniform bool uLighting;
+uniform bool uSpecularEnable;
+uniform vec3 uAmbient;
+uniform vec4 uMaterialDiffuse;
+uniform vec4 uMaterialAmbient;
+uniform vec4 uMaterialSpecular;
+uniform vec4 uMaterialEmissive;
+uniform float uMaterialPower;
+uniform int uLightCount;
+uniform vec3 uLightDirection[8];
+uniform vec4 uLightDiffuse[8];
+uniform vec4 uLightSpecular[8];
+
+out vec4 vDiffuse;
+out vec3 vSpecular;
+out vec2 vTexCoord;
+
+void main()
+{
+    vec4 eye = uWorldView * vec4(aPosition, 1.0);
+    gl_Position = uProjection * eye;
+    // Direct3D's clip depth runs 0..w, OpenGL's -w..w.
+    gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+    // Direct3D 9 puts pixel centres on whole coordinates, OpenGL half a pixel further on.
+    gl_Position.xy += uPixelOffset * gl_Position.w;
+    vTexCoord = aTexCoord;
+
+    if (!uLighting) {
+        vDiffuse = vec4(1.0);
+        vSpecular = vec3(0.0);
+        return;
+    }
+    vec3 n = uNormalMatrix * aNormal;
+    vec3 toEye = -normalize(eye.xyz);
+    vec3 diffuse = vec3(0.0);
+    vec3 specular = vec3(0.0);
+    for (int i = 0; i < uLightCount; ++i) {
+        float nDotL = dot(n, uLightDirection[i]);
+        diffuse += uLightDiffuse[i].rgb * clamp(nDotL, 0.0, 1.0);
+        if (uSpecularEnable && nDotL > 0.0) {
+            float nDotH = dot(n, normalize(toEye + uLightDirection[i]));
+            if (nDotH > 0.0) specular += uLightSpecular[i].rgb * pow(nDotH, uMaterialPower);
+        }
+    }
+    vec3 color = uMaterialEmissive.rgb + uMaterialAmbient.rgb * uAmbient
+               + uMaterialDiffuse.rgb * diffuse;
+    vDiffuse = clamp(vec4(color, uMaterialDiffuse.a), 0.0, 1.0);
+    vSpecular = clamp(uMaterialSpecular.rgb * specular, 0.0, 1.0);
+}
+)";
+
+// Stage 0 at its defaults: colour = texture * diffuse, alpha = texture alpha; without a texture
+// the lit colour alone. Specular is added after texturing.
+const char* const kFragmentShader = R"(#version 330 core
+in vec4 vDiffuse;
+in vec3 vSpecular;
+in vec2 vTexCoord;
+uniform bool uTextured;
+uniform sampler2D uTexture;
+out vec4 fragColor;
+
+void main()
+{
+    vec4 color = vDiffuse;
+    if (uTextured) {
+        vec4 texel = texture(uTexture, vTexCoord);
+        color = vec4(color.rgb * texel.rgb, texel.a);
+    }
+    fragColor = vec4(min(color.rgb + vSpecular, vec3(1.0)), color.a);
+}
+)";
+
+// A quad over the viewport; the text layer's top row is its first.
+const char* const kTextVertexShader = R"(#version 330 core
+out vec2 vTexCoord;
+void main()
+{
+    vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+    vTexCoord = vec2(corner.x, 1.0 - corner.y);
+    gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+const char* const kTextFragmentShader = R"(#version 330 core
+in vec2 vTexCoord;
+uniform sampler2D uText;
+out vec4 fragColor;
+void main() { fragColor = texture(uText, vTexCoord); }
+)";
+
+GLuint CompileShader(GLenum type, const char* source)
+{
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok) return shader;
+    char log[1024] = {};
+    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    std::fprintf(stderr, "d3d9: shader does not compile: %s\n", log);
+    glDeleteShader(shader);
+    return 0;
+}
+
+GLuint LinkProgram(const char* vertexSource, const char* fragmentSource)
+{
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, vertexSource);
+    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource);
+    GLuint program = 0;
+    if (vertex && fragment) {
+        program = glCreateProgram();
+        glAttachShader(program, vertex);
+        glAttachShader(program, fragment);
+        glLinkProgram(program);
+        GLint ok = GL_FALSE;
+        glGetProgramiv(program, GL_LINK_STATUS, &ok);
+        if (!ok) {
+            glDeleteProgram(program);
+            program = 0;
+        }
+    }
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    return program;
+}
+
+}  // namespace
+
+bool CreatePipeline(Pipeline& pipeline)
+{
+    pipeline.program = LinkProgram(kVertexShader, kFragmentShader);
+    pipeline.textProgram = LinkProgram(kTextVertexShader, kTextFragmentShader);
+    if (!pipeline.program || !pipeline.textProgram) return false;
+
+    const GLuint p = pipeline.program;
+    PipelineUniforms& u = pipeline.uniforms;
+    u.worldView = glGetUniformLocation(p, "uWorldView");
+    u.projection = glGetUniformLocation(p, "uProjection");
+    u.normalMatrix = glGetUniformLocation(p, "uNormalMatrix");
+    u.pixelOffset = glGetUniformLocation(p, "uPixelOffset");
+    u.lighting = glGetUniformLocation(p, "uLighting");
+    u.specularEnable = glGetUniformLocation(p, "uSpecularEnable");
+    u.ambient = glGetUniformLocation(p, "uAmbient");
+    u.materialDiffuse = glGetUniformLocation(p, "uMaterialDiffuse");
+    u.materialAmbient = glGetUniformLocation(p, "uMaterialAmbient");
+    u.materialSpecular = glGetUniformLocation(p, "uMaterialSpecular");
+    u.materialEmissive = glGetUniformLocation(p, "uMaterialEmissive");
+    u.materialPower = glGetUniformLocation(p, "uMaterialPower");
+    u.lightCount = glGetUniformLocation(p, "uLightCount");
+    u.lightDirection = glGetUniformLocation(p, "uLightDirection");
+    u.lightDiffuse = glGetUniformLocation(p, "uLightDiffuse");
+    u.lightSpecular = glGetUniformLocation(p, "uLightSpecular");
+    u.textured = glGetUniformLocation(p, "uTextured");
+    u.texture = glGetUniformLocation(p, "uTexture");
+    glUseProgram(p);
+    glUniform1i(u.texture, 0);
+
+    glUseProgram(pipeline.textProgram);
+    glUniform1i(glGetUniformLocation(pipeline.textProgram, "uText"), 0);
+
+    glGenVertexArrays(1, &pipeline.emptyVertexArray);
+    return true;
+}
+
+void DestroyPipeline(Pipeline& pipeline)
+{
+    glDeleteProgram(pipeline.program);
+    glDeleteProgram(pipeline.textProgram);
+    glDeleteVertexArrays(1, &pipeline.emptyVertexArray);
+    pipeline = Pipeline{};
+}
+
+}  // namespace d3d9

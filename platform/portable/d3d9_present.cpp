@@ -1,0 +1,116 @@
+// Present: the back buffer stretched over the window's current client area, the text drawn on
+// the window's DC since the last Present composited over it (on Windows the frame would cover
+// that text), then the swap. The composed frame stays readable for frame capture.
+#include <algorithm>
+
+#include "platform/portable/call_recorder.h"
+#include "platform/portable/d3d9_internal.h"
+#include "platform/portable/win32_window.h"
+
+namespace d3d9 {
+
+bool Device::ResizePresentTarget(int width, int height)
+{
+    if (width == presentWidth_ && height == presentHeight_) return true;
+    if (!presentFramebuffer_) {
+        glGenFramebuffers(1, &presentFramebuffer_);
+        glGenRenderbuffers(1, &presentColor_);
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, presentColor_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              presentColor_);
+    presentWidth_ = width;
+    presentHeight_ = height;
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void Device::CompositeTextLayer()
+{
+    HWND__& window = *window_;
+    if (!window.textDrawn) return;
+    const int width = window.textWidth;
+    const int height = window.textHeight;
+    const bool complete = width > 0 && height > 0 &&
+                          window.textPixels.size() >= static_cast<std::size_t>(width) *
+                                                          static_cast<std::size_t>(height) * 4u;
+    if (complete) {
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, textTexture_);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        if (width != textTextureWidth_ || height != textTextureHeight_) {
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                         window.textPixels.data());
+            textTextureWidth_ = width;
+            textTextureHeight_ = height;
+        } else {
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
+                            window.textPixels.data());
+        }
+        // The layer sits at the client area's top-left corner, pixel for pixel.
+        glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer_);
+        glViewport(0, presentHeight_ - height, width, height);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glEnable(GL_BLEND);
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+        glUseProgram(pipeline_.textProgram);
+        glBindVertexArray(pipeline_.emptyVertexArray);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        glBindVertexArray(0);
+        glDisable(GL_BLEND);
+    }
+    std::fill(window.textPixels.begin(), window.textPixels.end(), std::uint8_t{0});
+    window.textDrawn = false;
+}
+
+HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                        const RGNDATA* pDirtyRegion)
+{
+    RecordCall("Present(%s, %s, %s, %s)", pSourceRect ? "rect" : "NULL",
+               pDestRect ? "rect" : "NULL", hDestWindowOverride ? "window" : "NULL",
+               pDirtyRegion ? "region" : "NULL");
+    // A discarding swap chain takes no rectangles; presenting into another window is not
+    // supported here.
+    if (pSourceRect || pDestRect || hDestWindowOverride) return D3DERR_INVALIDCALL;
+    if (!MakeCurrent()) return D3DERR_DEVICELOST;
+
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(window_->sdl, &width, &height);
+    if (width <= 0 || height <= 0 || !ResizePresentTarget(width, height)) return D3D_OK;
+
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFramebuffer_);
+    const bool sameSize = width == backWidth_ && height == backHeight_;
+    glBlitFramebuffer(0, 0, backWidth_, backHeight_, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
+                      sameSize ? GL_NEAREST : GL_LINEAR);
+    CompositeTextLayer();
+
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFramebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    SDL_GL_SwapWindow(window_->sdl);
+    framePresented_ = true;
+    return D3D_OK;
+}
+
+bool Device::ReadPresentedFrame(std::vector<std::uint8_t>& rgba, int& width, int& height)
+{
+    if (!framePresented_ || !MakeCurrent()) return false;
+    width = presentWidth_;
+    height = presentHeight_;
+    const std::size_t row = static_cast<std::size_t>(width) * 4u;
+    rgba.resize(row * static_cast<std::size_t>(height));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFramebuffer_);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    // The framebuffer's first row is the bottom one.
+    for (int y = 0; y < height / 2; ++y)
+        std::swap_ranges(rgba.begin() + static_cast<std::ptrdiff_t>(row * y),
+                         rgba.begin() + static_cast<std::ptrdiff_t>(row * (y + 1)),
+                         rgba.begin() + static_cast<std::ptrdiff_t>(row * (height - 1 - y)));
+    return true;
+}
+
+}  // namespace d3d9

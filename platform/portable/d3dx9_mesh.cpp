@@ -1,0 +1,173 @@
+// D3DXLoadMeshFromXA with D3DX's result: one mesh whose subset i is exactly the faces of
+// material i, the materials in file order in a D3DXMATERIAL buffer, D3DX's default material when
+// the file has none, and nothing written when the load fails. The vertex and index data go to
+// the GPU once, here; DrawSubset only issues the draw.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/portable/call_recorder.h"
+#include "platform/portable/d3d9_internal.h"
+#include "platform/portable/d3dx9.h"
+#include "platform/portable/d3dx9_xfile.h"
+#include "platform/portable/windows_path.h"
+
+namespace {
+
+// Larger X files than this are refused before parsing.
+constexpr std::size_t kMaxMeshFileBytes = 256u << 20;
+
+// What the reference returns for a file that is not an X file at all: the X-file parser's
+// DXFILEERR_BADFILETYPE. A file that starts as an X file but does not parse gives E_FAIL.
+constexpr HRESULT kNotAnXFile = static_cast<HRESULT>(0x8876035Du);
+
+class Buffer final : public ID3DXBuffer {
+public:
+    explicit Buffer(std::size_t size) : data_(size) {}
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override
+    {
+        RecordCall("Release(ID3DXBuffer)");
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    LPVOID GetBufferPointer() override
+    {
+        RecordCall("GetBufferPointer()");
+        return data_.data();
+    }
+    std::uint8_t* Data() { return data_.data(); }
+    DWORD GetBufferSize() override { return static_cast<DWORD>(data_.size()); }
+
+private:
+    ~Buffer() = default;
+    ULONG references_ = 1;
+    std::vector<std::uint8_t> data_;
+};
+
+class Mesh final : public ID3DXMesh {
+public:
+    Mesh(d3d9::Device* device, const XFileMesh& mesh)
+        : device_(device), subsets_(mesh.subsets),
+          vertexCount_(static_cast<DWORD>(mesh.vertices.size())),
+          faceCount_(static_cast<DWORD>(mesh.indices.size() / 3))
+    {
+        const std::vector<XFileVertex>& vertices = mesh.vertices;
+        const std::vector<std::uint32_t>& indices = mesh.indices;
+        device_->AddRef();
+        glGenVertexArrays(1, &vertexArray_);
+        glGenBuffers(1, &vertexBuffer_);
+        glGenBuffers(1, &indexBuffer_);
+        glBindVertexArray(vertexArray_);
+        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(XFileVertex)),
+                     vertices.data(), GL_STATIC_DRAW);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                     static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
+                     indices.data(), GL_STATIC_DRAW);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(XFileVertex),
+                              reinterpret_cast<const void*>(offsetof(XFileVertex, position)));
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(XFileVertex),
+                              reinterpret_cast<const void*>(offsetof(XFileVertex, normal)));
+        glEnableVertexAttribArray(2);
+        glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(XFileVertex),
+                              reinterpret_cast<const void*>(offsetof(XFileVertex, texCoord)));
+        glBindVertexArray(0);
+    }
+
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override
+    {
+        RecordCall("Release(ID3DXMesh)");
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    // A subset without faces, or past the last material, draws nothing and succeeds, as in D3DX.
+    HRESULT DrawSubset(DWORD AttribId) override
+    {
+        RecordCall("DrawSubset(%u)", AttribId);
+        if (AttribId < subsets_.size())
+            device_->DrawTriangles(vertexArray_, subsets_[AttribId].firstIndex,
+                                   subsets_[AttribId].indexCount);
+        return D3D_OK;
+    }
+    DWORD GetNumFaces() override { return faceCount_; }
+    DWORD GetNumVertices() override { return vertexCount_; }
+
+private:
+    ~Mesh()
+    {
+        if (device_->MakeCurrent()) {
+            glDeleteVertexArrays(1, &vertexArray_);
+            glDeleteBuffers(1, &vertexBuffer_);
+            glDeleteBuffers(1, &indexBuffer_);
+        }
+        device_->DropReference();
+    }
+
+    ULONG references_ = 1;
+    d3d9::Device* device_;
+    std::vector<XFileSubset> subsets_;
+    DWORD vertexCount_, faceCount_;
+    GLuint vertexArray_ = 0, vertexBuffer_ = 0, indexBuffer_ = 0;
+};
+
+// One buffer as D3DX lays it out: the D3DXMATERIAL array, then the texture names it points to.
+Buffer* MakeMaterialBuffer(const std::vector<XFileMaterial>& materials)
+{
+    const std::size_t count = materials.size();
+    std::size_t size = count * sizeof(D3DXMATERIAL);
+    for (const XFileMaterial& m : materials)
+        if (m.hasTexture) size += m.textureName.size() + 1;
+    auto* buffer = new Buffer(size);
+    std::uint8_t* base = buffer->Data();
+    char* strings = reinterpret_cast<char*>(base + count * sizeof(D3DXMATERIAL));
+    for (std::size_t i = 0; i < count; ++i) {
+        D3DXMATERIAL material{};
+        material.MatD3D = materials[i].material;
+        if (materials[i].hasTexture) {
+            const std::string& name = materials[i].textureName;
+            std::memcpy(strings, name.c_str(), name.size() + 1);
+            material.pTextureFilename = strings;
+            strings += name.size() + 1;
+        }
+        std::memcpy(base + i * sizeof(D3DXMATERIAL), &material, sizeof material);
+    }
+    return buffer;
+}
+
+}  // namespace
+
+HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE9 pD3DDevice,
+                                  LPD3DXBUFFER* ppAdjacency, LPD3DXBUFFER* ppMaterials,
+                                  LPD3DXBUFFER* ppEffectInstances, DWORD* pNumMaterials,
+                                  LPD3DXMESH* ppMesh)
+{
+    RecordCall("D3DXLoadMeshFromXA(\"%s\", 0x%x)", pFilename ? pFilename : "NULL", Options);
+    if (!pFilename || !pD3DDevice || !ppMesh) return D3DERR_INVALIDCALL;
+    if (ppAdjacency || ppEffectInstances) return E_NOTIMPL;
+
+    const std::string path = FindFileAsWindows(pFilename);
+    std::vector<std::uint8_t> data;
+    if (path.empty() || !ReadWholeFile(path, kMaxMeshFileBytes, data))
+        return D3DXERR_INVALIDDATA;
+    // Only X files: Assimp would read other formats too, D3DX does not.
+    if (data.size() < 16 || std::memcmp(data.data(), "xof ", 4) != 0) return kNotAnXFile;
+
+    XFileMesh mesh;
+    const HRESULT parsed = ReadXFile(data, mesh);
+    if (FAILED(parsed)) return parsed;
+
+    auto* device = static_cast<d3d9::Device*>(pD3DDevice);
+    if (!device->MakeCurrent()) return D3DERR_DEVICELOST;
+    *ppMesh = new Mesh(device, mesh);
+    if (ppMaterials) *ppMaterials = MakeMaterialBuffer(mesh.materials);
+    if (pNumMaterials) *pNumMaterials = static_cast<DWORD>(mesh.materials.size());
+    return D3D_OK;
+}

@@ -1,0 +1,38 @@
+// Reading an X file into plain geometry and materials, as D3DX would present them. Assimp does
+// the parsing in a child process: the importer does not check every index of a hostile file, so
+// a crash or a hang there must fail the load instead of ending the program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/portable/d3d9.h"
+
+struct XFileVertex {
+    float position[3];
+    float normal[3];
+    float texCoord[2];
+};
+
+// Subset i: the triangles of material i, as a range of the index list.
+struct XFileSubset {
+    std::uint32_t firstIndex;
+    std::uint32_t indexCount;
+};
+
+struct XFileMaterial {
+    D3DMATERIAL9 material;
+    bool hasTexture;
+    std::string textureName;
+};
+
+struct XFileMesh {
+    std::vector<XFileVertex> vertices;
+    std::vector<std::uint32_t> indices;  // triangles, every index below vertices.size()
+    std::vector<XFileSubset> subsets;    // one per material
+    std::vector<XFileMaterial> materials;
+};
+
+// Parses the bytes of an X file; S_OK and a mesh with at least one triangle, or E_FAIL.
+HRESULT ReadXFile(const std::vector<std::uint8_t>& data, XFileMesh& mesh);

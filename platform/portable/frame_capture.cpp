@@ -1,0 +1,21 @@
+// Frame capture: the composed frame that Present keeps for the window's device, written as PNG
+// with stb_image_write.
+#include "platform/portable/frame_capture.h"
+
+#include <stb_image_write.h>
+
+#include "platform/portable/d3d9_internal.h"
+
+bool CaptureWindowFrame(HWND window, std::vector<std::uint8_t>& rgba, int& width, int& height)
+{
+    d3d9::Device* device = d3d9::DeviceOfWindow(window);
+    return device && device->ReadPresentedFrame(rgba, width, height);
+}
+
+bool WriteWindowFramePng(HWND window, const char* path)
+{
+    std::vector<std::uint8_t> rgba;
+    int width = 0, height = 0;
+    if (!path || !CaptureWindowFrame(window, rgba, width, height)) return false;
+    return stbi_write_png(path, width, height, 4, rgba.data(), width * 4) != 0;
+}

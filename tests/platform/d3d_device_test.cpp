@@ -1,0 +1,365 @@
+// The portable device draws what Direct3D 9 draws: the lighting facts measured on the reference,
+// specular, texturing, culling, depth, clip depth, the stretch and text layer of Present, the
+// scene brackets, a failed GL context, and frames that allocate nothing. Runs headless under
+// SDL's offscreen driver.
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "tests/platform/d3d_test_support.h"
+
+namespace {
+
+std::atomic<long> allocations{0};
+
+}  // namespace
+
+// Counts every allocation of the test program, so a frame can be shown to make none.
+void* operator new(std::size_t size)
+{
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+const D3DCOLOR kGrey = 0xff646464;
+const int kSize = 200;
+// A pixel below the centre, where the plane at y = 0 lies under the course camera.
+const int kPlaneX = kSize / 2, kPlaneY = kSize * 3 / 4;
+
+D3DXMATRIX Scaling(float s)
+{
+    D3DXMATRIX m;
+    D3DXMatrixScaling(&m, s, s, s);
+    return m;
+}
+
+D3DXMATRIX Translation(float x, float y, float z)
+{
+    D3DXMATRIX m;
+    D3DXMatrixTranslation(&m, x, y, z);
+    return m;
+}
+
+class DeviceDrawing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window_ = test::MakeWindow(kSize, kSize);
+        ASSERT_NE(window_->record.sdl, nullptr);
+        made_ = test::MakeDevice(Window());
+        ASSERT_NE(made_->device, nullptr);
+        device_ = made_->device;
+        ASSERT_EQ(D3DXLoadMeshFromXA(test::DataFile("plane.x").c_str(), D3DXMESH_SYSTEMMEM,
+                                     device_, nullptr, nullptr, nullptr, nullptr, &plane_),
+                  D3D_OK);
+        test::SetViewerRenderStates(device_);
+        test::SetCourseCamera(device_);
+        test::SetCourseLight(device_, 0.3f);
+    }
+
+    void TearDown() override
+    {
+        if (texture_) texture_->Release();
+        if (plane_) plane_->Release();
+        made_.reset();
+        window_.reset();
+    }
+
+    HWND Window() { return &window_->record; }
+
+    void DrawPlane(const D3DXMATRIX& world, const D3DMATERIAL9& material,
+                   IDirect3DTexture9* texture = nullptr)
+    {
+        device_->SetTransform(D3DTS_WORLD, &world);
+        device_->SetMaterial(&material);
+        device_->SetTexture(0, texture);
+        plane_->DrawSubset(0);
+    }
+
+    template <typename Draw>
+    test::Frame Frame(Draw draw)
+    {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kGrey, 1.0f, 0);
+        EXPECT_EQ(device_->BeginScene(), D3D_OK);
+        draw();
+        device_->EndScene();
+        device_->Present(nullptr, nullptr, nullptr, nullptr);
+        return test::Capture(Window());
+    }
+
+    test::Rgb PlanePixel(const D3DXMATRIX& world, const D3DMATERIAL9& material,
+                         IDirect3DTexture9* texture = nullptr)
+    {
+        const test::Frame frame = Frame([&] { DrawPlane(world, material, texture); });
+        EXPECT_EQ(frame.width, kSize);
+        if (frame.width != kSize) return {-1, -1, -1};
+        return frame.At(kPlaneX, kPlaneY);
+    }
+
+    // A 4 by 4 texture of one colour, written as PNG and loaded as the viewer loads textures.
+    IDirect3DTexture9* SolidTexture(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+    {
+        test::TempFolder folder;
+        std::uint8_t pixels[4 * 4 * 3];
+        for (int i = 0; i < 16; ++i) pixels[i * 3] = r, pixels[i * 3 + 1] = g, pixels[i * 3 + 2] = b;
+        const std::string path = folder.path + "/solid.png";
+        EXPECT_NE(stbi_write_png(path.c_str(), 4, 4, 3, pixels, 12), 0);
+        EXPECT_EQ(D3DXCreateTextureFromFileA(device_, path.c_str(), &texture_), D3D_OK);
+        return texture_;
+    }
+
+    std::unique_ptr<test::Window> window_;
+    std::unique_ptr<test::Device> made_;
+    IDirect3DDevice9* device_ = nullptr;
+    ID3DXMesh* plane_ = nullptr;
+    IDirect3DTexture9* texture_ = nullptr;
+};
+
+TEST_F(DeviceDrawing, RedPlaneScaledByFourPointSixReadsAsOnTheReference)
+{
+    // Ambient 0x11/255 + 0.3, plus the normalised light against a normal shortened to 1/4.6.
+    const test::Rgb pixel = PlanePixel(Scaling(4.6f), test::Material(1, 0, 0));
+    EXPECT_NEAR(pixel.r, 148, 1);
+    EXPECT_EQ(pixel.g, 0);
+    EXPECT_EQ(pixel.b, 0);
+}
+
+TEST_F(DeviceDrawing, NormalsAreNotRenormalisedButEachLightGivesAtMostItsColour)
+{
+    // A grazing light: N.L is 0.243, 0.808 on the plane scaled by 0.3 (normals 3.33 long).
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Direction = {-1.0f, -0.25f, 0.0f};
+    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
+    device_->SetLight(0, &light);
+    const test::Rgb grazing = PlanePixel(Scaling(0.3f), test::Material(1, 1, 1));
+    EXPECT_NEAR(grazing.r, 223, 2);  // 0x11/255 + 0.808; renormalised normals would give 79
+    EXPECT_NEAR(grazing.b, 223, 2);
+
+    // The course light on the car: N.L would be 3.23, but the reference (Wine) clamps each
+    // light's N.L to 1, so a grey car does not wash out while a fully red one saturates.
+    test::SetCourseLight(device_, 0.0f);
+    const test::Rgb grey = PlanePixel(Scaling(0.3f), test::Material(0.5f, 0.5f, 0.5f));
+    EXPECT_NEAR(grey.g, 136, 1);  // 0.5 * (0x11/255) + 0.5 * 1
+    const test::Rgb red = PlanePixel(Scaling(0.3f), test::Material(1, 0, 0));
+    EXPECT_EQ(red.r, 255);
+    EXPECT_EQ(red.g, 0);
+}
+
+TEST_F(DeviceDrawing, SpecularNeedsMaterialLightAndRenderState)
+{
+    D3DMATERIAL9 shiny = test::Material(0.2f, 0, 0);
+    shiny.Specular = D3DXCOLOR(0, 1, 0, 1);
+    shiny.Power = 2.0f;
+    D3DMATERIAL9 dull = shiny;
+    dull.Specular = D3DXCOLOR(0, 0, 0, 0);
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Direction = {-0.2f, -0.8f, 0.0f};
+    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
+    light.Specular = D3DXCOLOR(0, 1, 0, 1);
+    device_->SetLight(0, &light);
+    const D3DXMATRIX world = Scaling(1.0f);
+
+    EXPECT_GT(PlanePixel(world, shiny).g, 40);
+    EXPECT_EQ(PlanePixel(world, dull).g, 0);
+    device_->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    EXPECT_EQ(PlanePixel(world, shiny).g, 0);
+    device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    test::SetCourseLight(device_, 0.3f);  // the course light has no specular colour
+    EXPECT_EQ(PlanePixel(world, shiny).g, 0);
+}
+
+TEST_F(DeviceDrawing, TextureModulatesTheLitColourAndNullDrawsUntextured)
+{
+    IDirect3DTexture9* texture = SolidTexture(255, 128, 64);
+    ASSERT_NE(texture, nullptr);
+    const test::Rgb lit = PlanePixel(Scaling(4.6f), test::Material(1, 1, 1));
+    const test::Rgb textured = PlanePixel(Scaling(4.6f), test::Material(1, 1, 1), texture);
+    EXPECT_NEAR(textured.r, lit.r, 1);
+    EXPECT_NEAR(textured.g, lit.g * 128 / 255, 1);
+    EXPECT_NEAR(textured.b, lit.b * 64 / 255, 1);
+    const test::Rgb untextured = PlanePixel(Scaling(4.6f), test::Material(1, 1, 1), nullptr);
+    EXPECT_EQ(untextured.g, lit.g);
+    EXPECT_NEAR(lit.g, 148, 1);
+}
+
+TEST_F(DeviceDrawing, CounterClockwiseFacesAreCulled)
+{
+    D3DXMATRIX flipped;
+    D3DXMatrixRotationX(&flipped, 3.1415927f);  // the plane turned over shows its back
+    const test::Rgb pixel = PlanePixel(flipped, test::Material(1, 0, 0));
+    EXPECT_EQ(pixel.r, 100);
+    EXPECT_EQ(pixel.g, 100);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    EXPECT_NE(PlanePixel(flipped, test::Material(1, 0, 0)).g, 100);
+}
+
+TEST_F(DeviceDrawing, NearerSurfacesHideFartherOnesAndEqualDepthPasses)
+{
+    const test::Frame lowerAfter = Frame([&] {
+        DrawPlane(Translation(0, 0, 0), test::Material(1, 0, 0));
+        DrawPlane(Translation(0, -0.5f, 0), test::Material(0, 1, 0));
+    });
+    test::Rgb pixel = lowerAfter.At(kPlaneX, kPlaneY);
+    EXPECT_GT(pixel.r, 0);
+    EXPECT_EQ(pixel.g, 0);
+
+    const test::Frame higherAfter = Frame([&] {
+        DrawPlane(Translation(0, 0, 0), test::Material(1, 0, 0));
+        DrawPlane(Translation(0, 0.2f, 0), test::Material(0, 1, 0));
+    });
+    pixel = higherAfter.At(kPlaneX, kPlaneY);
+    EXPECT_EQ(pixel.r, 0);
+    EXPECT_GT(pixel.g, 0);
+
+    // Less-or-equal: the same surface drawn again replaces itself.
+    const test::Frame same = Frame([&] {
+        DrawPlane(Translation(0, 0, 0), test::Material(1, 0, 0));
+        DrawPlane(Translation(0, 0, 0), test::Material(0, 1, 0));
+    });
+    pixel = same.At(kPlaneX, kPlaneY);
+    EXPECT_EQ(pixel.r, 0);
+    EXPECT_GT(pixel.g, 0);
+}
+
+TEST_F(DeviceDrawing, ClipDepthRunsFromTheNearPlane)
+{
+    // The camera at the origin looks along +Z at a wall facing it; the near plane is at 1.
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    device_->SetTransform(D3DTS_VIEW, &identity);
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    D3DXMATRIX wall;
+    D3DXMatrixRotationX(&wall, -1.57079637f);
+    const auto WallAt = [&](float distance) {
+        D3DXMATRIX world, move = Translation(0, 0, distance);
+        D3DXMatrixMultiply(&world, &wall, &move);
+        return Frame([&] { DrawPlane(world, test::Material(1, 1, 1)); }).At(kSize / 2, kSize / 2);
+    };
+    EXPECT_EQ(WallAt(1.1f).g, 255);
+    EXPECT_EQ(WallAt(0.9f).g, 100);
+}
+
+TEST(DevicePresent, StretchesTheBackBufferOverTheCurrentClientArea)
+{
+    auto window = test::MakeWindow(100, 50);
+    auto made = test::MakeDevice(&window->record);
+    ASSERT_NE(made->device, nullptr);
+    SDL_SetWindowSize(window->record.sdl, 200, 100);
+    // Left half red, right half blue, on the 100 by 50 back buffer.
+    const D3DRECT left = {0, 0, 50, 50}, right = {50, 0, 100, 50};
+    made->device->Clear(1, &left, D3DCLEAR_TARGET, 0xffff0000, 1.0f, 0);
+    made->device->Clear(1, &right, D3DCLEAR_TARGET, 0xff0000ff, 1.0f, 0);
+    ASSERT_EQ(made->device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    const test::Frame frame = test::Capture(&window->record);
+    ASSERT_EQ(frame.width, 200);
+    ASSERT_EQ(frame.height, 100);
+    EXPECT_EQ(frame.At(10, 90).r, 255);
+    EXPECT_EQ(frame.At(90, 10).r, 255);
+    EXPECT_EQ(frame.At(110, 10).b, 255);
+    EXPECT_EQ(frame.At(190, 90).b, 255);
+}
+
+TEST(DevicePresent, CompositesTheTextLayerOnceThenClearsIt)
+{
+    auto window = test::MakeWindow(64, 48);
+    auto made = test::MakeDevice(&window->record);
+    ASSERT_NE(made->device, nullptr);
+    HWND__& record = window->record;
+    record.textWidth = 64;
+    record.textHeight = 48;
+    record.textPixels.assign(64 * 48 * 4, 0);
+    // One opaque white text cell at (8..15, 2..5): where the layer's alpha is 0 the frame shows.
+    for (int y = 2; y < 6; ++y)
+        for (int x = 8; x < 16; ++x)
+            for (int c = 0; c < 4; ++c) record.textPixels[(y * 64 + x) * 4 + c] = 255;
+    record.textDrawn = true;
+
+    made->device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kGrey, 1.0f, 0);
+    made->device->Present(nullptr, nullptr, nullptr, nullptr);
+    test::Frame frame = test::Capture(&record);
+    ASSERT_EQ(frame.width, 64);
+    EXPECT_EQ(frame.At(8, 2).r, 255);
+    EXPECT_EQ(frame.At(15, 5).g, 255);
+    EXPECT_EQ(frame.At(16, 5).g, 100);
+    EXPECT_EQ(frame.At(8, 6).g, 100);
+    EXPECT_FALSE(record.textDrawn);
+    EXPECT_EQ(record.textPixels[(3 * 64 + 9) * 4 + 3], 0);
+
+    made->device->Clear(0, nullptr, D3DCLEAR_TARGET, kGrey, 1.0f, 0);
+    made->device->Present(nullptr, nullptr, nullptr, nullptr);
+    frame = test::Capture(&record);
+    EXPECT_EQ(frame.At(8, 2).r, 100);
+}
+
+TEST(DeviceScene, BeginSceneTwiceFailsAsInDirect3D)
+{
+    auto window = test::MakeWindow(32, 32);
+    auto made = test::MakeDevice(&window->record);
+    ASSERT_NE(made->device, nullptr);
+    EXPECT_LT(made->device->EndScene(), 0);
+    EXPECT_EQ(made->device->BeginScene(), D3D_OK);
+    EXPECT_LT(made->device->BeginScene(), 0);
+    EXPECT_EQ(made->device->EndScene(), D3D_OK);
+    EXPECT_EQ(made->device->BeginScene(), D3D_OK);
+    EXPECT_EQ(made->device->EndScene(), D3D_OK);
+}
+
+TEST(DeviceCreation, WindowWithoutGLFailsWithANullDeviceForBothTypes)
+{
+    auto window = test::MakeWindow(32, 32, /*opengl=*/false);
+    ASSERT_NE(window->record.sdl, nullptr);
+    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(d3d, nullptr);
+    D3DPRESENT_PARAMETERS d3dpp{};
+    d3dpp.Windowed = TRUE;
+    d3dpp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    d3dpp.EnableAutoDepthStencil = TRUE;
+    d3dpp.AutoDepthStencilFormat = D3DFMT_D16;
+    for (D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
+        auto* device = reinterpret_cast<IDirect3DDevice9*>(0x1);
+        EXPECT_LT(d3d->CreateDevice(D3DADAPTER_DEFAULT, type, &window->record,
+                                    D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device),
+                  0);
+        EXPECT_EQ(device, nullptr);
+    }
+    EXPECT_EQ(d3d->Release(), 0u);
+    EXPECT_EQ(Direct3DCreate9(31), nullptr);
+}
+
+TEST_F(DeviceDrawing, AFrameAllocatesNothingOnceWarm)
+{
+    IDirect3DTexture9* texture = SolidTexture(255, 255, 255);
+    HWND__& record = *Window();
+    record.textWidth = kSize;
+    record.textHeight = kSize;
+    record.textPixels.assign(kSize * kSize * 4, 255);
+    const auto frame = [&] {
+        record.textDrawn = true;
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kGrey, 1.0f, 0);
+        device_->BeginScene();
+        test::SetCourseCamera(device_);
+        test::SetCourseLight(device_, 0.3f);
+        DrawPlane(Scaling(4.6f), test::Material(1, 0, 0), texture);
+        DrawPlane(Scaling(0.3f), test::Material(0, 1, 0), nullptr);
+        device_->EndScene();
+        device_->Present(nullptr, nullptr, nullptr, nullptr);
+    };
+    frame();
+    const long before = allocations.load();
+    ASSERT_GT(before, 0) << "the counting operator new is not in use";
+    for (int i = 0; i < 3; ++i) frame();
+    EXPECT_EQ(allocations.load(), before);
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// The reference probe's scene, in Direct3D 9 and D3DX9 calls only (see probe_scene.h). The
+// course is turned and moved a little so that its world matrix is not a plain scaling.
+#include "tests/reference/probe_scene.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+void SetCamera(IDirect3DDevice9* device)
+{
+    D3DXMATRIX view, projection;
+    const D3DXVECTOR3 eye(0.0f, 1.0f, -1.8f), at(0.0f, 1.0f - 1.0f, -1.8f + 3.0f),
+        up(0.0f, 1.0f, 0.0f);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    device->SetTransform(D3DTS_VIEW, &view);
+    D3DXMatrixPerspectiveFovLH(&projection, 3.1415927f / 4.0f, 1.0f, 1.0f, 100.0f);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+}
+
+void SetLight(IDirect3DDevice9* device, float ambient, float specular)
+{
+    D3DLIGHT9 light;
+    std::memset(&light, 0, sizeof light);
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Direction.x = -0.2f;
+    light.Direction.y = -0.8f;
+    // The specular variant leans the light toward +Z as well, so that the car's front meets it at
+    // a clear angle: met edge-on, N.L is zero only up to rounding, and the sign of that rounding
+    // would decide whether a saturated highlight appears.
+    light.Direction.z = specular > 0.0f ? 0.3f : 0.0f;
+    light.Diffuse = D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f);
+    light.Specular = D3DXCOLOR(specular, specular, specular, specular);
+    light.Ambient = D3DXCOLOR(ambient, ambient, ambient, ambient);
+    light.Range = 200.0f;
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+}
+
+void DrawMesh(IDirect3DDevice9* device, const ProbeMesh& mesh, const D3DXMATRIX& world,
+              float lightAmbient, float lightSpecular)
+{
+    device->SetTransform(D3DTS_WORLD, &world);
+    SetCamera(device);
+    SetLight(device, lightAmbient, lightSpecular);
+    for (DWORD i = 0; i < mesh.count; ++i) {
+        device->SetMaterial(&mesh.materials[i]);
+        device->SetTexture(0, mesh.textures[i]);
+        mesh.mesh->DrawSubset(i);
+    }
+}
+
+}  // namespace
+
+bool LoadProbeMesh(IDirect3DDevice9* device, const char* file, ProbeMesh* out)
+{
+    ID3DXBuffer* buffer = NULL;
+    std::memset(out, 0, sizeof *out);
+    if (FAILED(D3DXLoadMeshFromXA(file, D3DXMESH_SYSTEMMEM, device, NULL, &buffer, NULL,
+                                  &out->count, &out->mesh)))
+        return false;
+    const D3DXMATERIAL* materials = static_cast<const D3DXMATERIAL*>(buffer->GetBufferPointer());
+    out->materials = new D3DMATERIAL9[out->count];
+    out->textures = new IDirect3DTexture9*[out->count];
+    bool complete = true;
+    for (DWORD i = 0; i < out->count; ++i) {
+        out->materials[i] = materials[i].MatD3D;
+        out->materials[i].Ambient = out->materials[i].Diffuse;
+        out->textures[i] = NULL;
+        if (materials[i].pTextureFilename && materials[i].pTextureFilename[0] &&
+            FAILED(D3DXCreateTextureFromFileA(device, materials[i].pTextureFilename,
+                                              &out->textures[i])))
+            complete = false;
+    }
+    buffer->Release();
+    return complete;
+}
+
+void ReleaseProbeMesh(ProbeMesh* mesh)
+{
+    for (DWORD i = 0; i < mesh->count; ++i)
+        if (mesh->textures[i]) mesh->textures[i]->Release();
+    if (mesh->mesh) mesh->mesh->Release();
+    delete[] mesh->materials;
+    delete[] mesh->textures;
+    std::memset(mesh, 0, sizeof *mesh);
+}
+
+void SetProbeRenderStates(IDirect3DDevice9* device)
+{
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetRenderState(D3DRS_AMBIENT, 0x00111111);
+    device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+}
+
+void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const ProbeMesh& car,
+                    bool specularLight)
+{
+    const float specular = specularLight ? 1.0f : 0.0f;
+    device->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff646464, 1.0f, 0);
+    if (SUCCEEDED(device->BeginScene())) {
+        D3DXMATRIX world, step;
+        D3DXMatrixTranslation(&world, 0.05f, 0.0f, 0.0f);
+        D3DXMatrixRotationY(&step, -0.15f);
+        D3DXMatrixMultiply(&world, &world, &step);
+        D3DXMatrixScaling(&step, 4.6f, 4.6f, 4.6f);
+        D3DXMatrixMultiply(&world, &world, &step);
+        DrawMesh(device, course, world, 0.3f, specular);
+
+        D3DXMatrixRotationY(&world, 3.1415927f);
+        D3DXMatrixScaling(&step, 0.3f, 0.3f, 0.3f);
+        D3DXMatrixMultiply(&world, &world, &step);
+        DrawMesh(device, car, world, 0.0f, specular);
+        device->EndScene();
+    }
+    device->Present(NULL, NULL, NULL, NULL);
+}
