@@ -5,8 +5,6 @@
 #include "render/device.h"
 #include "render/frame.h"
 
-const char appName[] = "crs move pos";
-
 namespace {
 
 // A device that could not be made has been reported to the user; the status says so too.
@@ -16,26 +14,8 @@ constexpr int kDeviceSetUpFailedStatus = 1;
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
-    WNDCLASSEXA wc;
-    wc.cbSize = sizeof(WNDCLASSEXA);
-    wc.style = CS_VREDRAW | CS_HREDRAW;
-    wc.lpfnWndProc = WndProc;
-    wc.cbClsExtra = 0;
-    wc.cbWndExtra = 0;
-    wc.hInstance = hInstance;
-    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszMenuName = nullptr;
-    wc.lpszClassName = appName;
-    wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
-    RegisterClassExA(&wc);
-
-    // 800 by 600 is the outer size, frame and caption included. The show command is ignored.
-    HWND hWnd = CreateWindowExA(0, appName, appName, WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
-                                nullptr, hInstance, nullptr);
-    ShowWindow(hWnd, SW_SHOW);
-    UpdateWindow(hWnd);
+    // The show command is ignored: the window is always shown.
+    HWND hWnd = CreateMainWindow(hInstance);
 
     if (FAILED(InitD3D(hWnd))) return kDeviceSetUpFailedStatus;
 
