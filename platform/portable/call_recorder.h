@@ -1,6 +1,8 @@
 // A platform extension outside the Win32 and Direct3D names: when switched on, every Direct3D,
-// D3DX and GDI call of the backend appends one line with its name and arguments, so tests can
-// check the viewer's order of calls. Off by default; recording costs nothing then.
+// D3DX and GDI call of the backend, and every MessageBoxA and DefWindowProcA, appends one line
+// with its name and arguments, so tests can check the viewer's order of calls. Off by default;
+// recording costs nothing then. DefWindowProcA's line: DefWindowProcA(%p window, 0x%04x message,
+// 0x%llx wParam, 0x%llx lParam).
 #pragma once
 
 #include <string>

@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "platform/portable/call_recorder.h"
+#include "platform/portable/d3d9_fault_hook.h"
 #include "platform/portable/d3d9_internal.h"
 
 namespace d3d9 {
 namespace {
 
 std::vector<Device*> liveDevices;
+D3DFaults faults;
 
 class Direct3D9 final : public IDirect3D9 {
 public:
@@ -37,6 +39,9 @@ public:
         *ppReturnedDeviceInterface = nullptr;
         if (!pPresentationParameters || Adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
         if (DeviceType != D3DDEVTYPE_HAL && DeviceType != D3DDEVTYPE_REF) return D3DERR_NOTAVAILABLE;
+        if ((DeviceType == D3DDEVTYPE_HAL && faults.halDevice) ||
+            (DeviceType == D3DDEVTYPE_REF && faults.refDevice))
+            return D3DERR_NOTAVAILABLE;
         const HWND window =
             pPresentationParameters->hDeviceWindow ? pPresentationParameters->hDeviceWindow
                                                    : hFocusWindow;
@@ -72,9 +77,11 @@ Device* DeviceOfWindow(HWND window)
 
 }  // namespace d3d9
 
+void SetD3DFaults(const D3DFaults& faults) { d3d9::faults = faults; }
+
 IDirect3D9* WINAPI Direct3DCreate9(UINT SDKVersion)
 {
     RecordCall("Direct3DCreate9(%u)", SDKVersion);
-    if (SDKVersion != D3D_SDK_VERSION) return nullptr;
+    if (SDKVersion != D3D_SDK_VERSION || d3d9::faults.direct3DCreate9) return nullptr;
     return new d3d9::Direct3D9;
 }

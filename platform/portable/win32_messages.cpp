@@ -2,6 +2,7 @@
 // SDL events, the quit request; and the default handling of window messages.
 #include <deque>
 
+#include "platform/portable/call_recorder.h"
 #include "platform/portable/win32_internal.h"
 #include "platform/portable/win32_keys.h"
 
@@ -171,6 +172,8 @@ VOID WINAPI PostQuitMessage(int nExitCode)
 
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 {
+    RecordCall("DefWindowProcA(%p, 0x%04x, 0x%llx, 0x%llx)", static_cast<void*>(hWnd), Msg,
+               static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
     switch (Msg) {
     case WM_NCCREATE: return TRUE;
     case WM_CLOSE: DestroyWindow(hWnd); return 0;
