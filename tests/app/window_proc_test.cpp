@@ -83,7 +83,7 @@ TEST_F(WndProcTest, EscapePostsQuitWithZeroAndLeavesTheWindow)
 {
     WndProc(window_, WM_KEYDOWN, VK_ESCAPE, kEscapeFirst);
     EXPECT_EQ(QuitCodes(), std::vector<WPARAM>{0});
-    EXPECT_EQ(GetDC(window_) != nullptr, true);
+    EXPECT_NE(GetDC(window_), nullptr);
     EXPECT_EQ(Now(), (State{-4000, 13000, 0, 0, 0, 0}));
 }
 

@@ -1,7 +1,6 @@
 // One frame of the viewer as the portable backend's call log shows it: the clear, the scene with
 // the ten overlay lines, the course and the car with their transforms, light and subsets, and the
 // one Present; a frame whose scene does not begin; and the drawing of an empty mesh object.
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
