@@ -12,10 +12,13 @@
 //  [x] D3DXCreateTextureFromFileA: BMP, PNG, TGA, JPG, GIF, PSD, HDR, PIC, PNM, found as Windows
 //      would find them (backslash separators, any letter case); drawn from its full-size image
 //  [x] ID3DXBuffer (GetBufferPointer, GetBufferSize), ID3DXMesh (DrawSubset, GetNumFaces,
-//      GetNumVertices), reference counts
+//      GetNumVertices, LockAttributeBuffer with D3DLOCK_READONLY: each face's subset), reference
+//      counts
 // Not implemented:
 //  [ ] adjacency and effect-instance outputs of the mesh loader (asking for them fails the call
 //      with E_NOTIMPL), vertex colours, skinning and animation in X files
+//  [ ] writable attribute buffers: a lock without D3DLOCK_READONLY fails with D3DERR_INVALIDCALL
+//      (the faces are grouped by subset on the GPU once, at load); GetAttributeTable
 //  [ ] texture sizes rounded to powers of two, mip levels below the first (never sampled by the
 //      default point filter), the other D3DX functions
 //  [ ] Assimp parses in a child process, so a hostile file that crashes or hangs it only fails the
@@ -138,6 +141,9 @@ protected:
 };
 
 struct ID3DXMesh : ID3DXBaseMesh {
+    virtual HRESULT LockAttributeBuffer(DWORD Flags, DWORD** ppData) = 0;
+    virtual HRESULT UnlockAttributeBuffer() = 0;
+
 protected:
     ~ID3DXMesh() = default;
 };

@@ -100,6 +100,32 @@ public:
     DWORD GetNumFaces() override { return faceCount_; }
     DWORD GetNumVertices() override { return vertexCount_; }
 
+    // The faces lie grouped by subset in the index buffer, so each face's subset follows from
+    // the subsets' index ranges. Only reading is offered: the grouping is fixed at load.
+    HRESULT LockAttributeBuffer(DWORD Flags, DWORD** ppData) override
+    {
+        if (!ppData || (Flags & D3DLOCK_READONLY) == 0 || attributesLocked_)
+            return D3DERR_INVALIDCALL;
+        attributesLocked_ = true;
+        attributes_.assign(faceCount_, 0);
+        for (std::size_t subset = 0; subset < subsets_.size(); ++subset) {
+            const std::uint32_t first = subsets_[subset].firstIndex / 3;
+            const std::uint32_t count = subsets_[subset].indexCount / 3;
+            for (std::uint32_t face = first; face < first + count && face < faceCount_; ++face)
+                attributes_[face] = static_cast<DWORD>(subset);
+        }
+        *ppData = attributes_.data();
+        return D3D_OK;
+    }
+    HRESULT UnlockAttributeBuffer() override
+    {
+        if (!attributesLocked_) return D3DERR_INVALIDCALL;
+        attributesLocked_ = false;
+        attributes_.clear();
+        attributes_.shrink_to_fit();
+        return D3D_OK;
+    }
+
 private:
     ~Mesh()
     {
@@ -115,6 +141,8 @@ private:
     d3d9::Device* device_;
     std::vector<XFileSubset> subsets_;
     DWORD vertexCount_, faceCount_;
+    std::vector<DWORD> attributes_;   // while the attribute buffer is locked
+    bool attributesLocked_ = false;
     GLuint vertexArray_ = 0, vertexBuffer_ = 0, indexBuffer_ = 0;
 };
 

@@ -7,7 +7,8 @@
 //      area is what the outer size leaves on Windows; WM_NCCREATE and WM_CREATE sent as on Windows;
 //      CW_USEDEFAULT), ShowWindow (WM_SHOWWINDOW, and WM_SIZE and WM_MOVE when first shown; show,
 //      hide, minimise, maximise, restore), UpdateWindow (WM_PAINT when due), DestroyWindow
-//      (WM_DESTROY, WM_NCDESTROY), GetClientRect, GetDC.
+//      (WM_DESTROY, WM_NCDESTROY), GetClientRect, ClientToScreen, GetDC, SetWindowPos (outer size
+//      and place as in CreateWindowExA; SWP_NOSIZE, SWP_NOMOVE; WM_SIZE follows on the next peek).
 //  [x] Messages: PeekMessageA (never blocks; posted messages, then WM_QUIT, then window input, then
 //      WM_PAINT, as the reference orders them; window and range filters), PostMessageA,
 //      SendMessageA, TranslateMessage (WM_CHAR and WM_SYSCHAR), DispatchMessageA, DefWindowProcA,
@@ -30,6 +31,7 @@
 //      as "caption: text" where no display is available; the button sets MB_OK to MB_RETRYCANCEL.
 //  [x] lstrlenA; WinMain called by the runtime start-up (library platform_entry).
 // Not implemented:
+//  [ ] SetWindowPos's z-order and its other SWP_ flags (there is one window).
 //  [ ] Child windows, menus, window extra bytes and GetWindowLongPtr, timers, mouse messages,
 //      BeginPaint/EndPaint and ValidateRect (a procedure that handles WM_PAINT itself must pass it
 //      on to DefWindowProcA), GetDC(NULL) for the screen.
@@ -200,6 +202,11 @@ typedef CREATESTRUCTA* LPCREATESTRUCTA;
 #define SW_SHOWDEFAULT 10
 #define SW_FORCEMINIMIZE 11
 
+// SetWindowPos options; z-order is not kept (see the checklist).
+#define SWP_NOSIZE 0x0001u
+#define SWP_NOMOVE 0x0002u
+#define SWP_NOZORDER 0x0004u
+
 // PeekMessageA options.
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
@@ -277,6 +284,8 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
 BOOL WINAPI UpdateWindow(HWND hWnd);
 BOOL WINAPI DestroyWindow(HWND hWnd);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
+BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint);
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
 HDC WINAPI GetDC(HWND hWnd);
 
 // Messages.

@@ -52,6 +52,21 @@ const WindowClass* FindClass(LPCSTR name)
 
 bool HasCaption(DWORD style) { return (style & WS_CAPTION) == WS_CAPTION; }
 
+// The client area's size (or, with `size` false, its top-left corner) that an outer window
+// rectangle of the given size (or corner) leaves.
+void OuterToClient(DWORD style, int outerX, int outerY, int& clientX, int& clientY, bool size = true)
+{
+    const int border = HasCaption(style) ? kFrameBorder : 0;
+    const int caption = HasCaption(style) ? kCaptionHeight : 0;
+    if (size) {
+        clientX = SDL_max(1, outerX - 2 * border);
+        clientY = SDL_max(1, outerY - 2 * border - caption);
+    } else {
+        clientX = outerX + border;
+        clientY = outerY + border + caption;
+    }
+}
+
 bool HeadlessDriver(const char* driver)
 {
     return driver != nullptr &&
@@ -153,16 +168,10 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     StartVideo();
 
     // The outer size includes the frame and caption; SDL sizes and places the client area.
-    const int border = HasCaption(dwStyle) ? kFrameBorder : 0;
-    const int caption = HasCaption(dwStyle) ? kCaptionHeight : 0;
     int clientWidth = kDefaultClientWidth, clientHeight = kDefaultClientHeight;
-    if (nWidth != CW_USEDEFAULT) {
-        clientWidth = SDL_max(1, nWidth - 2 * border);
-        clientHeight = SDL_max(1, nHeight - 2 * border - caption);
-    }
-    const int clientX = X == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : X + border;
-    const int clientY = X == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED)
-                                           : Y + border + caption;
+    if (nWidth != CW_USEDEFAULT) OuterToClient(dwStyle, nWidth, nHeight, clientWidth, clientHeight);
+    int clientX = static_cast<int>(SDL_WINDOWPOS_UNDEFINED), clientY = clientX;
+    if (X != CW_USEDEFAULT) OuterToClient(dwStyle, X, Y, clientX, clientY, false);
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (dwStyle & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
@@ -260,6 +269,35 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect)
     if ((SDL_GetWindowFlags(hWnd->sdl) & SDL_WINDOW_MINIMIZED) == 0)
         SDL_GetWindowSize(hWnd->sdl, &width, &height);
     *lpRect = {0, 0, width, height};
+    return TRUE;
+}
+
+BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint)
+{
+    if (!IsLiveWindow(hWnd) || lpPoint == nullptr) return FALSE;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(hWnd->sdl, &x, &y);
+    lpPoint->x += x;
+    lpPoint->y += y;
+    return TRUE;
+}
+
+// The size change reaches the procedure as WM_SIZE from SDL's resize event, on the next
+// PeekMessageA, as a user's resize does.
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags)
+{
+    (void)hWndInsertAfter;
+    if (!IsLiveWindow(hWnd)) return FALSE;
+    if ((uFlags & SWP_NOSIZE) == 0) {
+        int width = 0, height = 0;
+        OuterToClient(hWnd->style, cx, cy, width, height);
+        SDL_SetWindowSize(hWnd->sdl, width, height);
+    }
+    if ((uFlags & SWP_NOMOVE) == 0) {
+        int x = 0, y = 0;
+        OuterToClient(hWnd->style, X, Y, x, y, false);
+        SDL_SetWindowPosition(hWnd->sdl, x, y);
+    }
     return TRUE;
 }
 

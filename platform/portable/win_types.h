@@ -65,6 +65,7 @@ typedef RECT* LPRECT;
 struct POINT {
     LONG x, y;
 };
+typedef POINT* LPPOINT;
 
 // The record is defined by the Direct3D part; Present takes a pointer to it.
 struct RGNDATA;

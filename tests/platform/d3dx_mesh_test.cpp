@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "tests/platform/d3d_test_support.h"
 
@@ -133,6 +135,24 @@ TEST_F(XFile, SubsetIDrawsExactlyTheFacesOfMaterialI)
         EXPECT_EQ(frame.At(triangleX, triangleY).r, 100) << empty;
         EXPECT_EQ(frame.At(upperHalfX, upperHalfY).r, 100) << empty;
     }
+}
+
+TEST_F(XFile, AttributeBufferGivesEachFaceItsSubsetForReadingOnly)
+{
+    ASSERT_EQ(Load(test::DataFile("two_materials.x")), D3D_OK);
+    DWORD* attributes = nullptr;
+    EXPECT_EQ(mesh_->LockAttributeBuffer(0, &attributes), D3DERR_INVALIDCALL);
+    EXPECT_EQ(mesh_->UnlockAttributeBuffer(), D3DERR_INVALIDCALL);
+    ASSERT_EQ(mesh_->LockAttributeBuffer(D3DLOCK_READONLY, &attributes), D3D_OK);
+    ASSERT_NE(attributes, nullptr);
+    // The triangle uses material 0, the quad's two triangles material 2, material 1 no face.
+    std::vector<DWORD> faces(attributes, attributes + mesh_->GetNumFaces());
+    std::sort(faces.begin(), faces.end());
+    EXPECT_EQ(faces, (std::vector<DWORD>{0, 2, 2}));
+    DWORD* again = nullptr;
+    EXPECT_EQ(mesh_->LockAttributeBuffer(D3DLOCK_READONLY, &again), D3DERR_INVALIDCALL);
+    EXPECT_EQ(mesh_->UnlockAttributeBuffer(), D3D_OK);
+    EXPECT_EQ(mesh_->UnlockAttributeBuffer(), D3DERR_INVALIDCALL);
 }
 
 TEST_F(XFile, TextureCoordinatesPutVZeroAtTheTopOfTheImage)

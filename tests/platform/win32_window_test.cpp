@@ -111,6 +111,37 @@ TEST_F(Win32Window, CreationSendsNcCreateAndCreateThenFirstShowSendsSizeMoveAndU
     DestroyWindow(second);
 }
 
+TEST_F(Win32Window, SetWindowPosTakesOuterSizeAndPlaceAndTheProcedureHearsTheNewSize)
+{
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER));
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 600 - 8);
+    EXPECT_EQ(client.bottom, 450 - 27);
+    TakeAllMessages();
+    const std::vector<ReceivedMessage> sizes = ReceivedOf(WM_SIZE);
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(LOWORD(sizes[0].lParam), 600 - 8);
+    EXPECT_EQ(HIWORD(sizes[0].lParam), 450 - 27);
+
+    // SWP_NOMOVE kept the place; a move without SWP_NOSIZE's counterpart keeps the size.
+    POINT origin{0, 0};
+    ASSERT_TRUE(ClientToScreen(window, &origin));
+    EXPECT_EQ(origin.x, 4);
+    EXPECT_EQ(origin.y, 23);
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
+    POINT inside{5, 6};
+    ASSERT_TRUE(ClientToScreen(window, &inside));
+    EXPECT_EQ(inside.x, 30 + 4 + 5);
+    EXPECT_EQ(inside.y, 40 + 23 + 6);
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 600 - 8);
+
+    DestroyWindow(window);
+    EXPECT_FALSE(SetWindowPos(window, nullptr, 0, 0, 100, 100, 0));
+    EXPECT_FALSE(ClientToScreen(window, &inside));
+}
+
 LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ReceivedMessages().push_back({window, message, wParam, lParam});

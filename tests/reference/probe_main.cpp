@@ -1,13 +1,27 @@
-// The reference probe program: an 800 by 600 window at the top-left corner, a device made as the
-// viewer makes it, and the probe scene drawn every idle pass. Written against Win32, Direct3D 9
-// and D3DX9 only. It prints "ready LEFT TOP WIDTH HEIGHT" (the client area on screen) once 30
-// frames are shown, and ends after 600 frames or on Escape. With the argument "specular" the
-// light has a white specular colour; with "stretch" the window is made 600 by 450 once the
-// device exists, so that Present stretches the back buffer over the smaller client area.
+// The platform probe: one program in Win32, Direct3D 9 and D3DX9 names only, built for both
+// backends (crs-probe here, probe.exe with mingw-w64 for Wine), so that what the two draw and load
+// can be compared; its scene is in probe_scene.cpp. It opens an 800 by 600 window at the top-left
+// corner, makes a device as the viewer does and then, by the words of its command line:
+//   (none)            draws the probe scene every idle pass: a course with a textured and an
+//                     untextured material and a car, under the course drawing's camera, light and
+//                     states; prints "ready LEFT TOP WIDTH HEIGHT" (the client area on screen)
+//                     once 30 frames are shown, and ends after 600 frames or on Escape;
+//   specular          the same with a white specular light;
+//   stretch           the same with the window made 600 by 450 after the device, so that Present
+//                     stretches the back buffer over a smaller client area;
+//   counts FILE...    loads each X file and its textures as the viewer does and prints one line
+//                     per file: materials, faces, faces per subset, textures loaded.
+// On the portable backend, "capture FILE.png" after the scene's words writes the 30th frame there
+// (the window's own read-back) and ends the program.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "tests/reference/probe_scene.h"
+#ifndef _WIN32
+#include "platform/portable/frame_capture.h"
+#endif
 
 namespace {
 
@@ -20,13 +34,105 @@ LRESULT CALLBACK ProbeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+std::vector<std::string> Words(const char* commandLine)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (const char* c = commandLine ? commandLine : ""; ; ++c) {
+        if (*c != ' ' && *c != '\t' && *c != '\0') {
+            word += *c;
+            continue;
+        }
+        if (!word.empty()) words.push_back(word);
+        word.clear();
+        if (*c == '\0') return words;
+    }
+}
+
+bool Has(const std::vector<std::string>& words, const char* word)
+{
+    for (const std::string& w : words)
+        if (w == word) return true;
+    return false;
+}
+
+// "crs.x: 7 materials, 20682 faces (510/4284/...), 5 of 5 textures": the same line from both
+// backends means the same materials and subsets.
+void PrintCounts(IDirect3DDevice9* device, const char* file)
+{
+    ProbeMesh mesh;
+    LoadProbeMesh(device, file, &mesh);
+    if (FAILED(mesh.loadResult)) {
+        std::printf("%s: load failed 0x%08lx\n", file, (unsigned long)(DWORD)mesh.loadResult);
+        return;
+    }
+    const DWORD faces = mesh.mesh->GetNumFaces();
+    std::vector<DWORD> perSubset(mesh.count, 0);
+    DWORD* attributes = NULL;
+    if (SUCCEEDED(mesh.mesh->LockAttributeBuffer(D3DLOCK_READONLY, &attributes))) {
+        for (DWORD face = 0; face < faces; ++face)
+            if (attributes[face] < mesh.count) ++perSubset[attributes[face]];
+        mesh.mesh->UnlockAttributeBuffer();
+    }
+    std::string subsets;
+    for (DWORD i = 0; i < mesh.count; ++i)
+        subsets += (i ? "/" : "") + std::to_string(perSubset[i]);
+    std::printf("%s: %lu materials, %lu faces (%s), %lu of %lu textures\n", file,
+                (unsigned long)mesh.count, (unsigned long)faces, subsets.c_str(),
+                (unsigned long)mesh.texturesLoaded, (unsigned long)mesh.texturesNamed);
+    ReleaseProbeMesh(&mesh);
+}
+
+// The scene's frames until 600 are shown or the window is closed; 2 when the scene's files do
+// not load completely.
+int RunScene(HWND window, IDirect3DDevice9* device, const std::vector<std::string>& words)
+{
+    ProbeMesh course = {}, car = {};
+    const bool complete = LoadProbeMesh(device, "probe_course.x", &course) &&
+                          LoadProbeMesh(device, "probe_car.x", &car);
+    SetProbeRenderStates(device);
+    if (Has(words, "stretch"))
+        SetWindowPos(window, NULL, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER);
+
+    MSG msg;
+    std::memset(&msg, 0, sizeof msg);
+    int status = complete ? 0 : 2;
+    for (int frame = 0; complete && frame < 600 && msg.message != WM_QUIT;) {
+        if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        DrawProbeFrame(device, course, car, Has(words, "specular"));
+        if (++frame != 30) continue;
+        RECT client;
+        POINT origin = {0, 0};
+        GetClientRect(window, &client);
+        ClientToScreen(window, &origin);
+        std::printf("ready %ld %ld %ld %ld\n", (long)origin.x, (long)origin.y,
+                    (long)client.right, (long)client.bottom);
+        std::fflush(stdout);
+#ifndef _WIN32
+        // The portable window reads its own frame back; under Wine the screen is taken instead.
+        for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+            if (words[i] != "capture") continue;
+            status = WriteWindowFramePng(window, words[i + 1].c_str()) ? 0 : 4;
+            frame = 600;
+        }
+#endif
+    }
+    ReleaseProbeMesh(&car);
+    ReleaseProbeMesh(&course);
+    return status;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
-    const bool specular = commandLine && std::strstr(commandLine, "specular") != NULL;
-    WNDCLASSEXA wc = {sizeof(WNDCLASSEXA), CS_CLASSDC, ProbeWndProc, 0, 0, instance, NULL, NULL,
-                      (HBRUSH)GetStockObject(BLACK_BRUSH), NULL, "probe", NULL};
+    const std::vector<std::string> words = Words(commandLine);
+    WNDCLASSEXA wc = {sizeof(WNDCLASSEXA), CS_VREDRAW | CS_HREDRAW, ProbeWndProc, 0, 0, instance,
+                      NULL, NULL, (HBRUSH)GetStockObject(BLACK_BRUSH), NULL, "probe", NULL};
     RegisterClassExA(&wc);
     HWND window = CreateWindowExA(0, "probe", "probe", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, NULL,
                                   NULL, instance, NULL);
@@ -36,7 +142,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
     if (!d3d) return 1;
     D3DPRESENT_PARAMETERS d3dpp;
-    ZeroMemory(&d3dpp, sizeof d3dpp);
+    std::memset(&d3dpp, 0, sizeof d3dpp);
     d3dpp.Windowed = TRUE;
     d3dpp.SwapEffect = D3DSWAPEFFECT_DISCARD;
     d3dpp.BackBufferFormat = D3DFMT_UNKNOWN;
@@ -47,38 +153,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                  D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device)) &&
         FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window,
-                                 D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device)))
-        return 2;
-    ProbeMesh course, car;
-    if (!LoadProbeMesh(device, "probe_course.x", &course) ||
-        !LoadProbeMesh(device, "probe_car.x", &car))
-        return 3;
-    SetProbeRenderStates(device);
-    if (commandLine && std::strstr(commandLine, "stretch"))
-        SetWindowPos(window, NULL, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER);
-
-    MSG msg;
-    ZeroMemory(&msg, sizeof msg);
-    for (int frame = 0; frame < 600 && msg.message != WM_QUIT;) {
-        if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            continue;
-        }
-        DrawProbeFrame(device, course, car, specular);
-        if (++frame == 30) {
-            RECT client;
-            POINT origin = {0, 0};
-            GetClientRect(window, &client);
-            ClientToScreen(window, &origin);
-            std::printf("ready %ld %ld %ld %ld\n", (long)origin.x, (long)origin.y,
-                        (long)client.right, (long)client.bottom);
-            std::fflush(stdout);
-        }
+                                 D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device))) {
+        d3d->Release();
+        return 1;
     }
-    ReleaseProbeMesh(&car);
-    ReleaseProbeMesh(&course);
+
+    int status = 0;
+    if (!words.empty() && words[0] == "counts") {
+        for (std::size_t i = 1; i < words.size(); ++i) PrintCounts(device, words[i].c_str());
+        std::fflush(stdout);
+    } else {
+        status = RunScene(window, device, words);
+    }
     device->Release();
     d3d->Release();
-    return 0;
+    return status;
 }

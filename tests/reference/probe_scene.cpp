@@ -3,13 +3,12 @@
 #include "tests/reference/probe_scene.h"
 
 #include <cstring>
-#include <new>
 
 namespace {
 
 void SetCamera(IDirect3DDevice9* device)
 {
-    D3DXMATRIX view, projection;
+    D3DXMATRIXA16 view, projection;
     const D3DXVECTOR3 eye(0.0f, 1.0f, -1.8f), at(0.0f, 1.0f - 1.0f, -1.8f + 3.0f),
         up(0.0f, 1.0f, 0.0f);
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
@@ -37,7 +36,7 @@ void SetLight(IDirect3DDevice9* device, float ambient, float specular)
     device->LightEnable(0, TRUE);
 }
 
-void DrawMesh(IDirect3DDevice9* device, const ProbeMesh& mesh, const D3DXMATRIX& world,
+void DrawMesh(IDirect3DDevice9* device, const ProbeMesh& mesh, const D3DXMATRIXA16& world,
               float lightAmbient, float lightSpecular)
 {
     device->SetTransform(D3DTS_WORLD, &world);
@@ -56,24 +55,25 @@ bool LoadProbeMesh(IDirect3DDevice9* device, const char* file, ProbeMesh* out)
 {
     ID3DXBuffer* buffer = NULL;
     std::memset(out, 0, sizeof *out);
-    if (FAILED(D3DXLoadMeshFromXA(file, D3DXMESH_SYSTEMMEM, device, NULL, &buffer, NULL,
-                                  &out->count, &out->mesh)))
-        return false;
+    out->loadResult = D3DXLoadMeshFromXA(file, D3DXMESH_SYSTEMMEM, device, NULL, &buffer, NULL,
+                                         &out->count, &out->mesh);
+    if (FAILED(out->loadResult)) return false;
     const D3DXMATERIAL* materials = static_cast<const D3DXMATERIAL*>(buffer->GetBufferPointer());
     out->materials = new D3DMATERIAL9[out->count];
     out->textures = new IDirect3DTexture9*[out->count];
-    bool complete = true;
     for (DWORD i = 0; i < out->count; ++i) {
         out->materials[i] = materials[i].MatD3D;
         out->materials[i].Ambient = out->materials[i].Diffuse;
         out->textures[i] = NULL;
-        if (materials[i].pTextureFilename && materials[i].pTextureFilename[0] &&
-            FAILED(D3DXCreateTextureFromFileA(device, materials[i].pTextureFilename,
-                                              &out->textures[i])))
-            complete = false;
+        if (materials[i].pTextureFilename && lstrlenA(materials[i].pTextureFilename) > 0) {
+            ++out->texturesNamed;
+            if (SUCCEEDED(D3DXCreateTextureFromFileA(device, materials[i].pTextureFilename,
+                                                     &out->textures[i])))
+                ++out->texturesLoaded;
+        }
     }
     buffer->Release();
-    return complete;
+    return out->texturesLoaded == out->texturesNamed;
 }
 
 void ReleaseProbeMesh(ProbeMesh* mesh)
@@ -100,7 +100,7 @@ void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const Pro
     const float specular = specularLight ? 1.0f : 0.0f;
     device->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff646464, 1.0f, 0);
     if (SUCCEEDED(device->BeginScene())) {
-        D3DXMATRIX world, step;
+        D3DXMATRIXA16 world, step;
         D3DXMatrixTranslation(&world, 0.05f, 0.0f, 0.0f);
         D3DXMatrixRotationY(&step, -0.15f);
         D3DXMatrixMultiply(&world, &world, &step);

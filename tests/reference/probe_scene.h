@@ -4,20 +4,15 @@
 // portable backend, and the two pictures can be compared.
 #pragma once
 
-#ifdef _WIN32
-#include <windows.h>
-#include <d3d9.h>
-#include <d3dx9.h>
-#else
-#include "platform/portable/d3d9.h"
-#include "platform/portable/d3dx9.h"
-#endif
+#include "platform/platform.h"
 
 struct ProbeMesh {
     ID3DXMesh* mesh;
     D3DMATERIAL9* materials;
     IDirect3DTexture9** textures;
     DWORD count;
+    DWORD texturesNamed, texturesLoaded;
+    HRESULT loadResult;   // D3DXLoadMeshFromXA's
 };
 
 // Loads an X file with its materials (ambient taken from diffuse) and textures, as the viewer

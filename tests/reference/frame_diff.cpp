@@ -1,0 +1,50 @@
+// Frame comparison for the platform comparison and the reference pixel tests.
+#include "tests/reference/frame_diff.h"
+
+#include <stb_image.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+bool LoadFrameImage(const std::string& path, FrameImage& image)
+{
+    int channels = 0;
+    stbi_uc* pixels = stbi_load(path.c_str(), &image.width, &image.height, &channels, 4);
+    if (!pixels) return false;
+    image.rgba.assign(pixels, pixels + static_cast<std::size_t>(image.width) * image.height * 4);
+    stbi_image_free(pixels);
+    return true;
+}
+
+FrameDifference CompareFrames(const FrameImage& reference, const FrameImage& candidate)
+{
+    FrameDifference difference;
+    const std::size_t pixels = static_cast<std::size_t>(reference.width) * reference.height;
+    if (pixels == 0) return difference;
+    double sum[3] = {0, 0, 0};
+    std::size_t close = 0;
+    for (std::size_t p = 0; p < pixels; ++p) {
+        int largest = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int d = std::abs(int{reference.rgba[p * 4 + c]} - int{candidate.rgba[p * 4 + c]});
+            sum[c] += d;
+            largest = std::max(largest, d);
+        }
+        close += largest <= kCloseLevels;
+        difference.differing += largest > 0;
+        if (largest > difference.worst) {
+            difference.worst = largest;
+            difference.worstX = static_cast<int>(p % static_cast<std::size_t>(reference.width));
+            difference.worstY = static_cast<int>(p / static_cast<std::size_t>(reference.width));
+        }
+    }
+    for (int c = 0; c < 3; ++c) difference.meanAbsolute[c] = sum[c] / static_cast<double>(pixels);
+    difference.closeShare = static_cast<double>(close) / static_cast<double>(pixels);
+    return difference;
+}
+
+double LargestMean(const FrameDifference& difference)
+{
+    return std::max({difference.meanAbsolute[0], difference.meanAbsolute[1],
+                     difference.meanAbsolute[2]});
+}
