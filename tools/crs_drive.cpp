@@ -9,10 +9,10 @@
 
 #include "motion/motion_state.h"
 #include "motion/overlay_lines.h"
+#include "tools/press_count.h"
 
 namespace {
 
-constexpr long long kMaxPresses = INT32_MAX;
 
 void PrintUsage(std::FILE* out)
 {
@@ -34,20 +34,6 @@ int UsageError(const char* what, const char* arg)
         std::fprintf(stderr, "crs-drive: %s\n", what);
     PrintUsage(stderr);
     return 2;
-}
-
-// Parses a press count; on failure returns the reason and leaves `presses` alone.
-const char* ParsePresses(const char* text, std::int32_t& presses)
-{
-    const char* digits = text[0] == '-' ? text + 1 : text;
-    if (digits[0] == '\0' || std::strspn(digits, "0123456789") != std::strlen(digits))
-        return "N is not a whole number";
-    if (digits != text) return "N must not be negative";
-    errno = 0;
-    const long long value = std::strtoll(text, nullptr, 10);
-    if (errno == ERANGE || value > kMaxPresses) return "N is too large";
-    presses = static_cast<std::int32_t>(value);
-    return nullptr;
 }
 
 // One press as the window procedure makes it.

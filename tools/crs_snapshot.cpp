@@ -13,10 +13,10 @@
 #include "render/device.h"
 #include "render/frame.h"
 #include "render/mesh_object.h"
+#include "tools/press_count.h"
 
 namespace {
 
-constexpr long long kMaxPresses = INT32_MAX;
 // What Windows puts in lParam for a first press of Up: repeat count 1, scan code 0x48, extended.
 constexpr LPARAM kUpKeyDownParam = 0x01480001;
 
@@ -44,20 +44,6 @@ int UsageError(const char* what, const char* arg)
         std::fprintf(stderr, "crs-snapshot: %s\n", what);
     PrintUsage(stderr);
     return 2;
-}
-
-// Parses a press count; on failure returns the reason and leaves `presses` alone.
-const char* ParsePresses(const char* text, std::int32_t& presses)
-{
-    const char* digits = text[0] == '-' ? text + 1 : text;
-    if (digits[0] == '\0' || std::strspn(digits, "0123456789") != std::strlen(digits))
-        return "N is not a whole number";
-    if (digits != text) return "N must not be negative";
-    errno = 0;
-    const long long value = std::strtoll(text, nullptr, 10);
-    if (errno == ERANGE || value > kMaxPresses) return "N is too large";
-    presses = static_cast<std::int32_t>(value);
-    return nullptr;
 }
 
 // -1 when the arguments are good, otherwise the status to end with.
