@@ -5,6 +5,7 @@
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/d3d9_internal.h"
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/win32_window.h"
 
 namespace d3d9 {
@@ -92,6 +93,7 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     SDL_GL_SwapWindow(window_->sdl);
     framePresented_ = true;
+    CountPresentedFrame();
     return D3D_OK;
 }
 
