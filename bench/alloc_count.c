@@ -2,25 +2,61 @@
  * every malloc, calloc, realloc and aligned allocation, and the frames as SDL_GL_SwapWindow is
  * called. After CRS_ALLOC_WARM_FRAMES frames (default 100), so that start-up and the first frames'
  * caches are over, it counts CRS_ALLOC_FRAMES more (default 200) and prints
- * "alloc-count: <n> allocations in <frames> frames, <m> of them on the drawing thread". */
+ * "alloc-count: <n> allocations in <frames> frames, <m> of them inside the GL driver". An
+ * allocation is the driver's when the first caller outside the allocator (libc, libstdc++) is
+ * Mesa's or the GL dispatch's code, or JIT code of no library. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <execinfo.h>
 #include <stdatomic.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 extern void* __libc_malloc(size_t size);
 extern void* __libc_calloc(size_t count, size_t size);
 extern void* __libc_realloc(void* pointer, size_t size);
 extern void* __libc_memalign(size_t alignment, size_t size);
 
-static atomic_long allocations;
-static _Thread_local long threadAllocations;
+static atomic_long allocations, driverAllocations;
+static atomic_int counting;
+static _Thread_local int classifying;
+
+static int IsAllocator(const char* library)
+{
+    return strstr(library, "libc.so") != NULL || strstr(library, "libstdc++") != NULL ||
+           strstr(library, "alloc-count") != NULL;
+}
+
+static int IsDriver(const char* library)
+{
+    return strstr(library, "_dri.so") != NULL || strstr(library, "libgallium") != NULL ||
+           strstr(library, "libLLVM") != NULL || strstr(library, "libGL") != NULL ||
+           strstr(library, "libglapi") != NULL || strstr(library, "libEGL") != NULL;
+}
+
+/* Whether the first caller outside the allocator belongs to the GL driver. backtrace and dladdr
+ * allocate nothing once backtrace has been called (which loads libgcc's unwinder). */
+static int FromDriver(void)
+{
+    void* frames[24];
+    const int count = backtrace(frames, 24);
+    for (int i = 0; i < count; ++i) {
+        Dl_info info;
+        if (dladdr(frames[i], &info) == 0 || info.dli_fname == NULL) return 1; /* JIT code */
+        if (IsAllocator(info.dli_fname)) continue;
+        return IsDriver(info.dli_fname);
+    }
+    return 0;
+}
 
 static void Count(void)
 {
+    if (!atomic_load_explicit(&counting, memory_order_relaxed) || classifying) return;
+    classifying = 1;
     atomic_fetch_add_explicit(&allocations, 1, memory_order_relaxed);
-    ++threadAllocations;
+    if (FromDriver()) atomic_fetch_add_explicit(&driverAllocations, 1, memory_order_relaxed);
+    classifying = 0;
 }
 
 void* malloc(size_t size) { Count(); return __libc_malloc(size); }
@@ -48,20 +84,22 @@ typedef void (*SwapWindow)(void* window);
 void SDL_GL_SwapWindow(void* window)
 {
     static SwapWindow next;
-    static long frames, warmFrames, countedFrames, startTotal, startThread;
+    static long frames, warmFrames, countedFrames;
     if (next == NULL) {
         /* POSIX's way of turning dlsym's object pointer into a function pointer. */
         *(void**)&next = dlsym(RTLD_NEXT, "SDL_GL_SwapWindow");
         warmFrames = Setting("CRS_ALLOC_WARM_FRAMES", 100);
         countedFrames = Setting("CRS_ALLOC_FRAMES", 200);
+        void* frame[1];
+        backtrace(frame, 1);
     }
     next(window);
     ++frames;
     if (frames == warmFrames) {
-        startTotal = atomic_load(&allocations);
-        startThread = threadAllocations;
+        atomic_store(&counting, 1);
     } else if (frames == warmFrames + countedFrames) {
-        fprintf(stderr, "alloc-count: %ld allocations in %ld frames, %ld of them on the drawing thread\n",
-                atomic_load(&allocations) - startTotal, countedFrames, threadAllocations - startThread);
+        atomic_store(&counting, 0);
+        fprintf(stderr, "alloc-count: %ld allocations in %ld frames, %ld of them inside the GL driver\n",
+                atomic_load(&allocations), countedFrames, atomic_load(&driverAllocations));
     }
 }

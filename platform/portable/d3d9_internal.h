@@ -32,6 +32,7 @@ struct Pipeline {
     GLuint program = 0;
     PipelineUniforms uniforms{};
     GLuint textProgram = 0;
+    GLint textTopRow = -1;  // the framebuffer row of the layer's top row
     GLuint emptyVertexArray = 0;  // core profile needs one bound even for attribute-less draws
 };
 
