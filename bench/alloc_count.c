@@ -2,9 +2,7 @@
  * every malloc, calloc, realloc and aligned allocation, and the frames as SDL_GL_SwapWindow is
  * called. After CRS_ALLOC_WARM_FRAMES frames (default 100), so that start-up and the first frames'
  * caches are over, it counts CRS_ALLOC_FRAMES more (default 200) and prints
- * "alloc-count: <n> allocations in <frames> frames, <m> of them inside the GL driver". An
- * allocation is the driver's when the first caller outside the allocator (libc, libstdc++) is
- * Mesa's or the GL dispatch's code, or JIT code of no library. */
+ * "alloc-count: <n> allocations in <frames> frames, <m> of them inside the GL driver". */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <execinfo.h>
@@ -22,12 +20,6 @@ static atomic_long allocations, driverAllocations;
 static atomic_int counting;
 static _Thread_local int classifying;
 
-static int IsAllocator(const char* library)
-{
-    return strstr(library, "libc.so") != NULL || strstr(library, "libstdc++") != NULL ||
-           strstr(library, "alloc-count") != NULL;
-}
-
 static int IsDriver(const char* library)
 {
     return strstr(library, "_dri.so") != NULL || strstr(library, "libgallium") != NULL ||
@@ -35,17 +27,17 @@ static int IsDriver(const char* library)
            strstr(library, "libglapi") != NULL || strstr(library, "libEGL") != NULL;
 }
 
-/* Whether the first caller outside the allocator belongs to the GL driver. backtrace and dladdr
+/* Whether the GL driver is on the allocating stack: Mesa's or the GL dispatch's code, or JIT code
+ * of no library. What the driver calls (Xlib, xcb) allocates on its behalf. backtrace and dladdr
  * allocate nothing once backtrace has been called (which loads libgcc's unwinder). */
 static int FromDriver(void)
 {
-    void* frames[24];
-    const int count = backtrace(frames, 24);
+    void* frames[32];
+    const int count = backtrace(frames, 32);
     for (int i = 0; i < count; ++i) {
         Dl_info info;
-        if (dladdr(frames[i], &info) == 0 || info.dli_fname == NULL) return 1; /* JIT code */
-        if (IsAllocator(info.dli_fname)) continue;
-        return IsDriver(info.dli_fname);
+        if (dladdr(frames[i], &info) == 0 || info.dli_fname == NULL) return 1;
+        if (IsDriver(info.dli_fname)) return 1;
     }
     return 0;
 }
