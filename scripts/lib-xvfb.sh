@@ -2,12 +2,12 @@
 # own on a free display, the Wine prefix the Windows build runs in, and finding a window by its
 # title. Sourced, not run; the caller sets `set -euo pipefail` and a scratch folder.
 
-# Starts Xvfb (1024 by 768, 24 bits) on a display number it picks itself, sets DISPLAY and
-# xvfb_pid. $1: a scratch folder for the display number. Stop it with stop_xvfb.
+# Starts Xvfb (24 bits, 1024 by 768 or the size in $2) on a display number it picks itself, sets
+# DISPLAY and xvfb_pid. $1: a scratch folder for the display number. Stop it with stop_xvfb.
 start_xvfb() {
   local number_file="$1/xvfb-display"
   rm -f "$number_file"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${2:-1024x768}x24" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   local _
   for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
@@ -42,10 +42,14 @@ use_wine() {
 }
 
 # Prints the id of the visible window titled exactly $1, waiting up to $2 seconds; fails if none.
+# With $3, only a window of that process (_NET_WM_PID, which SDL and Wine both set).
 find_window() {
   local title="$1" deadline=$((SECONDS + $2)) id
+  local of_process=()
+  [ -n "${3:-}" ] && of_process=(--all --pid "$3")
   while :; do
-    id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1 || true)
+    id=$(xdotool search --onlyvisible "${of_process[@]}" --name "^$title\$" 2>/dev/null |
+      head -n1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     [ "$SECONDS" -ge "$deadline" ] && return 1
     sleep 0.2
