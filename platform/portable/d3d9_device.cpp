@@ -344,7 +344,6 @@ void Device::UploadLighting()
 {
     const PipelineUniforms& u = pipeline_.uniforms;
     glUniform1i(u.lighting, renderStates_[D3DRS_LIGHTING] != FALSE);
-    glUniform1i(u.specularEnable, renderStates_[D3DRS_SPECULARENABLE] != FALSE);
 
     const DWORD ambient = renderStates_[D3DRS_AMBIENT];
     float ambientSum[3] = {static_cast<float>((ambient >> 16) & 0xff) / 255.0f,
@@ -354,9 +353,12 @@ void Device::UploadLighting()
     float diffuse[kMaxLights * 4];
     float specular[kMaxLights * 4];
     GLint count = 0;
+    bool specularLight = false;
     for (DWORD i = 0; i < kMaxLights; ++i) {
         const D3DLIGHT9& light = lights_[i];
         if (!lightEnabled_[i] || light.Type != D3DLIGHT_DIRECTIONAL) continue;
+        specularLight = specularLight || light.Specular.r != 0.0f || light.Specular.g != 0.0f ||
+                        light.Specular.b != 0.0f;
         ambientSum[0] += light.Ambient.r;
         ambientSum[1] += light.Ambient.g;
         ambientSum[2] += light.Ambient.b;
@@ -379,6 +381,9 @@ void Device::UploadLighting()
         }
         ++count;
     }
+    // Lights without a specular colour add no specular term, so the vertex program skips it: the
+    // viewer's light has none, and the term's normalize and pow per vertex are its dearest part.
+    glUniform1i(u.specularEnable, renderStates_[D3DRS_SPECULARENABLE] != FALSE && specularLight);
     glUniform3fv(u.ambient, 1, ambientSum);
     glUniform1i(u.lightCount, count);
     if (count > 0) {

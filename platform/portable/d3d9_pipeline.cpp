@@ -56,13 +56,13 @@ void main()
         return;
     }
     vec3 n = uNormalMatrix * aNormal;
-    vec3 toEye = -normalize(eye.xyz);
     vec3 diffuse = vec3(0.0);
     vec3 specular = vec3(0.0);
     for (int i = 0; i < uLightCount; ++i) {
         float nDotL = dot(n, uLightDirection[i]);
         diffuse += uLightDiffuse[i].rgb * clamp(nDotL, 0.0, 1.0);
         if (uSpecularEnable && nDotL > 0.0) {
+            vec3 toEye = -normalize(eye.xyz);
             float nDotH = dot(n, normalize(toEye + uLightDirection[i]));
             if (nDotH > 0.0) specular += uLightSpecular[i].rgb * pow(nDotH, uMaterialPower);
         }
