@@ -1,11 +1,12 @@
 // The portable Direct3D device under SDL's offscreen driver: time per frame of the reference
 // probe scene (clear, course, car, present at 792 by 573), and time to load an X file (Assimp in
-// a child process) and a texture.
+// a child process) and a texture, and to load the viewer's own course, build/data/crs.x.
 #include <benchmark/benchmark.h>
 #include <SDL.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "platform/portable/d3d9.h"
 #include "platform/portable/d3dx9.h"
@@ -73,6 +74,24 @@ void BM_LoadXFile(benchmark::State& state)
     }
 }
 BENCHMARK(BM_LoadXFile)->Unit(benchmark::kMillisecond);
+
+void BM_LoadCourse(benchmark::State& state)
+{
+    IDirect3DDevice9* device = Shared().device;
+    if (!device) return state.SkipWithError("no device");
+    const std::string course = std::string(CRS_DATA_DIR) + "/crs.x";
+    for (auto _ : state) {
+        ID3DXMesh* mesh = nullptr;
+        ID3DXBuffer* materials = nullptr;
+        DWORD count = 0;
+        if (FAILED(D3DXLoadMeshFromXA(course.c_str(), D3DXMESH_SYSTEMMEM, device, nullptr,
+                                      &materials, nullptr, &count, &mesh)))
+            return state.SkipWithError("cannot load build/data/crs.x");
+        materials->Release();
+        mesh->Release();
+    }
+}
+BENCHMARK(BM_LoadCourse)->Unit(benchmark::kMillisecond);
 
 void BM_LoadTexture(benchmark::State& state)
 {

@@ -19,7 +19,15 @@
 //      D3DRS_CULLMODE; every other state is accepted and kept (GetRenderState returns it)
 //      without effect
 //  [x] Present stretches the back buffer (sized from the client area at creation) over the current
-//      client area, then composites the window's text layer (TextOutA) and clears it
+//      client area, then composites the rectangle of the window's text layer drawn since the last
+//      Present (TextOutA) and clears it
+//  [x] Frames cost no allocation and no upload of their own: meshes and textures go to the GPU
+//      once, at load; a draw sets only the uniforms whose state changed since the last draw (the
+//      subsets of a mesh differ in material and texture alone); only the overlay's rectangle of
+//      text goes up each frame; one draw call per DrawSubset. What the GL driver allocates inside
+//      its calls is its own.
+//  [x] CRS_FPS set in the environment: the first frame's time and the frames of each second on
+//      stderr (platform/portable/frame_rate.h), for benchmarks
 //  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h)
 // Not implemented:
 //  [ ] QueryInterface, vertex/index buffers, DrawPrimitive*, shaders, surfaces, Reset, GetCaps and

@@ -171,6 +171,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
                    name ? name : number, Value);
     }
     if (static_cast<DWORD>(State) >= kRenderStateCount) return D3DERR_INVALIDCALL;
+    if (renderStates_[State] != Value) dirty_ |= kLightingDirty;
     renderStates_[State] = Value;
     return D3D_OK;
 }
@@ -250,10 +251,11 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatr
                    pMatrix ? FormatMatrix(*pMatrix).c_str() : "NULL");
     }
     if (!pMatrix) return D3DERR_INVALIDCALL;
+    // The view also turns the lights' directions into camera space.
     switch (static_cast<int>(State)) {
-    case D3DTS_WORLD: world_ = *pMatrix; return D3D_OK;
-    case D3DTS_VIEW: view_ = *pMatrix; return D3D_OK;
-    case D3DTS_PROJECTION: projection_ = *pMatrix; return D3D_OK;
+    case D3DTS_WORLD: dirty_ |= kTransformsDirty; world_ = *pMatrix; return D3D_OK;
+    case D3DTS_VIEW: dirty_ |= kTransformsDirty | kLightingDirty; view_ = *pMatrix; return D3D_OK;
+    case D3DTS_PROJECTION: dirty_ |= kTransformsDirty; projection_ = *pMatrix; return D3D_OK;
     default: return D3DERR_INVALIDCALL;
     }
 }
@@ -275,6 +277,7 @@ HRESULT Device::SetLight(DWORD Index, const D3DLIGHT9* pLight)
         RecordCall("SetLight(%u, %s)", Index, pLight ? FormatLight(*pLight).c_str() : "NULL");
     if (!pLight || Index >= kMaxLights) return D3DERR_INVALIDCALL;
     lights_[Index] = *pLight;
+    dirty_ |= kLightingDirty;
     return D3D_OK;
 }
 
@@ -290,6 +293,7 @@ HRESULT Device::LightEnable(DWORD Index, BOOL Enable)
         lights_[Index].Direction = {0, 0, 1};
     }
     lightEnabled_[Index] = Enable != FALSE;
+    dirty_ |= kLightingDirty;
     return D3D_OK;
 }
 
@@ -299,6 +303,7 @@ HRESULT Device::SetMaterial(const D3DMATERIAL9* pMaterial)
         RecordCall("SetMaterial(%s)", pMaterial ? FormatMaterial(*pMaterial).c_str() : "NULL");
     if (!pMaterial) return D3DERR_INVALIDCALL;
     material_ = *pMaterial;
+    dirty_ |= kMaterialDirty;
     return D3D_OK;
 }
 
@@ -322,7 +327,7 @@ void Device::ForgetTexture(const Texture* texture)
     if (texture0_ == texture) texture0_ = nullptr;
 }
 
-void Device::UploadFixedFunctionState()
+void Device::UploadTransforms()
 {
     const PipelineUniforms& u = pipeline_.uniforms;
     const D3DMATRIX worldView = Multiply(world_, view_);
@@ -333,8 +338,12 @@ void Device::UploadFixedFunctionState()
     glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix);
     glUniform2f(u.pixelOffset, 1.0f / static_cast<float>(backWidth_),
                 -1.0f / static_cast<float>(backHeight_));
+}
+
+void Device::UploadLighting()
+{
+    const PipelineUniforms& u = pipeline_.uniforms;
     glUniform1i(u.lighting, renderStates_[D3DRS_LIGHTING] != FALSE);
-    glUniform1i(u.specularEnable, renderStates_[D3DRS_SPECULARENABLE] != FALSE);
 
     const DWORD ambient = renderStates_[D3DRS_AMBIENT];
     float ambientSum[3] = {static_cast<float>((ambient >> 16) & 0xff) / 255.0f,
@@ -344,9 +353,12 @@ void Device::UploadFixedFunctionState()
     float diffuse[kMaxLights * 4];
     float specular[kMaxLights * 4];
     GLint count = 0;
+    bool specularLight = false;
     for (DWORD i = 0; i < kMaxLights; ++i) {
         const D3DLIGHT9& light = lights_[i];
         if (!lightEnabled_[i] || light.Type != D3DLIGHT_DIRECTIONAL) continue;
+        specularLight = specularLight || light.Specular.r != 0.0f || light.Specular.g != 0.0f ||
+                        light.Specular.b != 0.0f;
         ambientSum[0] += light.Ambient.r;
         ambientSum[1] += light.Ambient.g;
         ambientSum[2] += light.Ambient.b;
@@ -369,6 +381,9 @@ void Device::UploadFixedFunctionState()
         }
         ++count;
     }
+    // Lights without a specular colour add no specular term, so the vertex program skips it: the
+    // viewer's light has none, and the term's normalize and pow per vertex are its dearest part.
+    glUniform1i(u.specularEnable, renderStates_[D3DRS_SPECULARENABLE] != FALSE && specularLight);
     glUniform3fv(u.ambient, 1, ambientSum);
     glUniform1i(u.lightCount, count);
     if (count > 0) {
@@ -376,11 +391,24 @@ void Device::UploadFixedFunctionState()
         glUniform4fv(u.lightDiffuse, count, diffuse);
         glUniform4fv(u.lightSpecular, count, specular);
     }
-    glUniform4fv(u.materialDiffuse, 1, &material_.Diffuse.r);
-    glUniform4fv(u.materialAmbient, 1, &material_.Ambient.r);
-    glUniform4fv(u.materialSpecular, 1, &material_.Specular.r);
-    glUniform4fv(u.materialEmissive, 1, &material_.Emissive.r);
-    glUniform1f(u.materialPower, material_.Power);
+}
+
+void Device::UploadFixedFunctionState()
+{
+    const PipelineUniforms& u = pipeline_.uniforms;
+    if (dirty_ & kTransformsDirty) UploadTransforms();
+    if (dirty_ & kLightingDirty) UploadLighting();
+    if (dirty_ & kMaterialDirty) {
+        glUniform4fv(u.materialDiffuse, 1, &material_.Diffuse.r);
+        glUniform4fv(u.materialAmbient, 1, &material_.Ambient.r);
+        glUniform4fv(u.materialSpecular, 1, &material_.Specular.r);
+        glUniform4fv(u.materialEmissive, 1, &material_.Emissive.r);
+        glUniform1f(u.materialPower, material_.Power);
+    }
+    dirty_ = 0;
+    const int textured = texture0_ != nullptr ? 1 : 0;
+    if (textured != uploadedTextured_) glUniform1i(u.textured, textured);
+    uploadedTextured_ = textured;
 }
 
 void Device::DrawTriangles(GLuint vertexArray, std::uint32_t firstIndex, std::uint32_t indexCount)
@@ -409,13 +437,13 @@ void Device::DrawTriangles(GLuint vertexArray, std::uint32_t firstIndex, std::ui
 
     glUseProgram(pipeline_.program);
     UploadFixedFunctionState();
-    glUniform1i(pipeline_.uniforms.textured, texture0_ != nullptr);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture0_ ? texture0_->Name() : 0);
     glBindVertexArray(vertexArray);
+    // The vertex array stays bound: the next subset of the same mesh finds it so. Nothing binds
+    // an index buffer without binding its own vertex array first.
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT,
                    reinterpret_cast<const void*>(static_cast<std::uintptr_t>(firstIndex) * 4u));
-    glBindVertexArray(0);
 }
 
 }  // namespace d3d9

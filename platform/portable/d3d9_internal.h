@@ -32,6 +32,7 @@ struct Pipeline {
     GLuint program = 0;
     PipelineUniforms uniforms{};
     GLuint textProgram = 0;
+    GLint textTopRow = -1;  // the framebuffer row of the layer's top row
     GLuint emptyVertexArray = 0;  // core profile needs one bound even for attribute-less draws
 };
 
@@ -80,6 +81,8 @@ private:
     bool ResizePresentTarget(int width, int height);
     void CompositeTextLayer();
     void UploadFixedFunctionState();
+    void UploadTransforms();
+    void UploadLighting();
 
     ULONG references_ = 1;
     HWND window_ = nullptr;
@@ -103,7 +106,19 @@ private:
     D3DMATERIAL9 material_{};
     Texture* texture0_ = nullptr;
     bool inScene_ = false;
+
+    // What has changed since the program's uniforms were last set: a draw sets only those, so
+    // the subsets of a mesh, which differ in material and texture alone, pass nothing else again.
+    enum Dirty : unsigned {
+        kTransformsDirty = 1u << 0,  // world, view, projection, back buffer size
+        kLightingDirty = 1u << 1,    // lights, their enables, the ambient and lighting states, view
+        kMaterialDirty = 1u << 2,
+        kAllDirty = 0x7u,
+    };
+    unsigned dirty_ = kAllDirty;
+    int uploadedTextured_ = -1;  // the uTextured value last set; -1 before any
 };
+
 
 class Texture final : public IDirect3DTexture9 {
 public:

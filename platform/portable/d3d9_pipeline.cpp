@@ -56,13 +56,13 @@ void main()
         return;
     }
     vec3 n = uNormalMatrix * aNormal;
-    vec3 toEye = -normalize(eye.xyz);
     vec3 diffuse = vec3(0.0);
     vec3 specular = vec3(0.0);
     for (int i = 0; i < uLightCount; ++i) {
         float nDotL = dot(n, uLightDirection[i]);
         diffuse += uLightDiffuse[i].rgb * clamp(nDotL, 0.0, 1.0);
         if (uSpecularEnable && nDotL > 0.0) {
+            vec3 toEye = -normalize(eye.xyz);
             float nDotH = dot(n, normalize(toEye + uLightDirection[i]));
             if (nDotH > 0.0) specular += uLightSpecular[i].rgb * pow(nDotH, uMaterialPower);
         }
@@ -95,22 +95,25 @@ void main()
 }
 )";
 
-// A quad over the viewport; the text layer's top row is its first.
+// A quad over the viewport, which covers the part of the layer to composite.
 const char* const kTextVertexShader = R"(#version 330 core
-out vec2 vTexCoord;
 void main()
 {
     vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
-    vTexCoord = vec2(corner.x, 1.0 - corner.y);
     gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
 }
 )";
 
+// The layer's top row is its first and the framebuffer's is its last: texel (x, top - y).
 const char* const kTextFragmentShader = R"(#version 330 core
-in vec2 vTexCoord;
 uniform sampler2D uText;
+uniform int uTopRow;
 out vec4 fragColor;
-void main() { fragColor = texture(uText, vTexCoord); }
+void main()
+{
+    ivec2 pixel = ivec2(gl_FragCoord.xy);
+    fragColor = texelFetch(uText, ivec2(pixel.x, uTopRow - pixel.y), 0);
+}
 )";
 
 GLuint CompileShader(GLenum type, const char* source)
@@ -183,6 +186,7 @@ bool CreatePipeline(Pipeline& pipeline)
 
     glUseProgram(pipeline.textProgram);
     glUniform1i(glGetUniformLocation(pipeline.textProgram, "uText"), 0);
+    pipeline.textTopRow = glGetUniformLocation(pipeline.textProgram, "uTopRow");
 
     glGenVertexArrays(1, &pipeline.emptyVertexArray);
     return true;

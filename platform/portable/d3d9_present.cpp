@@ -5,6 +5,7 @@
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/d3d9_internal.h"
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/win32_window.h"
 
 namespace d3d9 {
@@ -29,40 +30,59 @@ bool Device::ResizePresentTarget(int width, int height)
 void Device::CompositeTextLayer()
 {
     HWND__& window = *window_;
-    if (!window.textDrawn) return;
+    const RECT drawn = window.textDrawn;
+    if (drawn.right <= drawn.left || drawn.bottom <= drawn.top) return;
     const int width = window.textWidth;
     const int height = window.textHeight;
-    const bool complete = width > 0 && height > 0 &&
+    const bool complete = width > 0 && height > 0 && drawn.left >= 0 && drawn.top >= 0 &&
+                          drawn.right <= width && drawn.bottom <= height &&
                           window.textPixels.size() >= static_cast<std::size_t>(width) *
                                                           static_cast<std::size_t>(height) * 4u;
     if (complete) {
+        const int drawnWidth = drawn.right - drawn.left;
+        const int drawnHeight = drawn.bottom - drawn.top;
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, textTexture_);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         if (width != textTextureWidth_ || height != textTextureHeight_) {
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                         window.textPixels.data());
+                         nullptr);
             textTextureWidth_ = width;
             textTextureHeight_ = height;
-        } else {
-            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
-                            window.textPixels.data());
         }
-        // The layer sits at the client area's top-left corner, pixel for pixel.
+        // Only the rectangle drawn since the last frame goes up, out of the layer's rows.
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, width);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, drawn.left);
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, drawn.top);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, drawn.left, drawn.top, drawnWidth, drawnHeight, GL_RGBA,
+                        GL_UNSIGNED_BYTE, window.textPixels.data());
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+        // The layer sits at the client area's top-left corner, pixel for pixel; the quad covers
+        // the drawn rectangle alone.
         glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer_);
-        glViewport(0, presentHeight_ - height, width, height);
+        glViewport(drawn.left, presentHeight_ - drawn.bottom, drawnWidth, drawnHeight);
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_CULL_FACE);
         glEnable(GL_BLEND);
         glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
         glUseProgram(pipeline_.textProgram);
+        glUniform1i(pipeline_.textTopRow, presentHeight_ - 1);
         glBindVertexArray(pipeline_.emptyVertexArray);
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
         glBindVertexArray(0);
         glDisable(GL_BLEND);
     }
-    std::fill(window.textPixels.begin(), window.textPixels.end(), std::uint8_t{0});
-    window.textDrawn = false;
+    for (LONG y = drawn.top; y < drawn.bottom && complete; ++y) {
+        const auto row = window.textPixels.begin() +
+                         static_cast<std::ptrdiff_t>((static_cast<std::size_t>(y) * width +
+                                                      static_cast<std::size_t>(drawn.left)) * 4u);
+        std::fill(row, row + static_cast<std::ptrdiff_t>(drawn.right - drawn.left) * 4,
+                  std::uint8_t{0});
+    }
+    if (!complete) std::fill(window.textPixels.begin(), window.textPixels.end(), std::uint8_t{0});
+    window.textDrawn = {0, 0, 0, 0};
 }
 
 HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
@@ -92,6 +112,7 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     SDL_GL_SwapWindow(window_->sdl);
     framePresented_ = true;
+    CountPresentedFrame();
     return D3D_OK;
 }
 

@@ -1,7 +1,8 @@
 // GDI text output on a window's device context, with the DC's defaults: black text on an opaque
 // white background, top-left aligned at the given point. The text goes into the window's text
 // layer, which the device's Present composites over the next frame.
-#include <string>
+#include <algorithm>
+#include <string_view>
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/win32_font.h"
@@ -21,6 +22,7 @@ void FitLayer(HWND window)
     window->textWidth = client.right;
     window->textHeight = client.bottom;
     window->textPixels.assign(static_cast<std::size_t>(client.right) * client.bottom * 4, 0);
+    window->textDrawn = {0, 0, 0, 0};
 }
 
 void PutPixel(HWND window, int x, int y, std::uint8_t value)
@@ -44,8 +46,9 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c)
 {
     if (hdc == nullptr || !IsLiveWindow(hdc->window) || c < 0 || (lpString == nullptr && c > 0))
         return FALSE;
-    const std::string text(lpString != nullptr ? lpString : "", static_cast<std::size_t>(c));
-    RecordCall("TextOutA(%d, %d, \"%s\", %d)", x, y, text.c_str(), c);
+    // A view of the caller's characters: a copy would allocate on every line of every frame.
+    const std::string_view text(lpString != nullptr ? lpString : "", static_cast<std::size_t>(c));
+    RecordCall("TextOutA(%d, %d, \"%.*s\", %d)", x, y, c, text.data(), c);
     const DeviceFont* font = DefaultDeviceFont();
     if (font == nullptr) return FALSE;
 
@@ -74,6 +77,18 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c)
         }
         pen += glyph.advance;
     }
-    window->textDrawn = true;
+    // The cells drawn, clipped to the layer, join the rectangle that Present composites.
+    const LONG left = std::max(x, 0), top = std::max(y, 0);
+    const LONG right = std::min(x + width, window->textWidth);
+    const LONG bottom = std::min(y + font->cellHeight, window->textHeight);
+    if (left < right && top < bottom) {
+        RECT& drawn = window->textDrawn;
+        if (drawn.right <= drawn.left || drawn.bottom <= drawn.top) {
+            drawn = {left, top, right, bottom};
+        } else {
+            drawn = {std::min(drawn.left, left), std::min(drawn.top, top),
+                     std::max(drawn.right, right), std::max(drawn.bottom, bottom)};
+        }
+    }
     return TRUE;
 }

@@ -20,13 +20,14 @@ struct HWND__ {
     SDL_Window* sdl = nullptr;   // created with SDL_WINDOW_OPENGL, so a device can render into it
 
     // Text drawn on the window's DC since the last Present: RGBA, textWidth by textHeight pixels
-    // (the client area when it was drawn), alpha 0 where no text was drawn. Present composites it
-    // over the frame, then clears it and textDrawn. The GDI text would otherwise be covered by the
-    // frame, as it is on Windows.
+    // (the client area when it was drawn), alpha 0 where no text was drawn, and textDrawn the
+    // rectangle that holds all of it (empty when none). Present composites that rectangle over
+    // the frame, then clears it. The GDI text would otherwise be covered by the frame, as it is on
+    // Windows; keeping to the rectangle keeps the frame's cost to the text actually drawn.
     std::vector<std::uint8_t> textPixels;
     int textWidth = 0;
     int textHeight = 0;
-    bool textDrawn = false;
+    RECT textDrawn = {0, 0, 0, 0};
 
     // The Win32 half's own state. A destroyed window keeps its record (and its SDL window, hidden),
     // so that a device made for it stays valid until released and stale handles stay harmless.

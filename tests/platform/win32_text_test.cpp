@@ -64,7 +64,6 @@ TEST_F(Win32Text, TextIsBlackOnAnOpaqueWhiteCellAtThePoint)
 {
     const char text[] = "wx = -4000";
     ASSERT_TRUE(TextOutA(dc, 100, 50, text, static_cast<int>(std::strlen(text))));
-    EXPECT_TRUE(window->textDrawn);
     ASSERT_EQ(window->textWidth, 792);
     ASSERT_EQ(window->textHeight, 573);
     ASSERT_EQ(window->textPixels.size(), 792u * 573u * 4u);
@@ -113,6 +112,21 @@ TEST_F(Win32Text, OverlayLinesEighteenPixelsApartDoNotTouch)
     }
     // The longer line is wider.
     EXPECT_GT(Bounds(window, 36, 53, Opaque).right, Bounds(window, 0, 17, Opaque).right);
+}
+
+TEST_F(Win32Text, TheDrawnRectangleHoldsEveryCellDrawnAndNothingMore)
+{
+    ASSERT_TRUE(TextOutA(dc, 100, 50, "wx = -4000", 10));
+    ASSERT_TRUE(TextOutA(dc, 20, 80, "plate_pos = 1072", 16));
+    // Present composites this rectangle alone, so it must hold every opaque pixel.
+    const Box cells = Bounds(window, 0, window->textHeight - 1, Opaque);
+    ASSERT_FALSE(cells.Empty());
+    EXPECT_EQ(window->textDrawn.left, cells.left);
+    EXPECT_EQ(window->textDrawn.top, cells.top);
+    EXPECT_EQ(window->textDrawn.right, cells.right + 1);
+    EXPECT_EQ(window->textDrawn.bottom, cells.bottom + 1);
+    EXPECT_EQ(window->textDrawn.top, 50);
+    EXPECT_EQ(window->textDrawn.bottom, 80 + 16);
 }
 
 TEST_F(Win32Text, OnlyTheGivenLengthIsDrawn)
