@@ -17,29 +17,10 @@ namespace fs = std::filesystem;
 
 const std::string kViewerTitle = "^crs move pos$";
 
-struct Rgb {
-    int r, g, b;
-};
-
-Rgb Pixel(const Image& image, int x, int y)
-{
-    const std::size_t at = (static_cast<std::size_t>(y) * image.width + x) * 3;
-    return {image.rgb[at], image.rgb[at + 1], image.rgb[at + 2]};
-}
-
 // The car's roof texture: yellow, lit to full strength.
 bool IsRoofYellow(Rgb p) { return p.r > 200 && p.g > 180 && p.b < 100; }
 // The green squares of the ground's checker texture.
 bool IsGroundGreen(Rgb p) { return p.g > p.r + 25 && p.g > p.b + 25; }
-
-template <typename Predicate>
-int CountPixels(const Image& image, Predicate predicate)
-{
-    int count = 0;
-    for (int y = 0; y < image.height; y++)
-        for (int x = 0; x < image.width; x++) count += predicate(Pixel(image, x, y)) ? 1 : 0;
-    return count;
-}
 
 class WineViewer : public testing::Test {
 protected:

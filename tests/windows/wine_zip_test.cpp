@@ -18,30 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Rgb {
-    int r, g, b;
-};
-
-Rgb Pixel(const Image& image, int x, int y)
-{
-    const std::size_t at = (static_cast<std::size_t>(y) * image.width + x) * 3;
-    return {image.rgb[at], image.rgb[at + 1], image.rgb[at + 2]};
-}
-
 // The generated car's red body, and the road's asphalt: near grey, darker than the clear colour.
 bool IsCarRed(Rgb p) { return p.r > 150 && p.g < 60 && p.b < 60; }
 bool IsAsphalt(Rgb p)
 {
     return std::abs(p.r - p.g) < 6 && std::abs(p.g - p.b) < 6 && p.r > 75 && p.r < 97;
-}
-
-template <typename Predicate>
-int CountPixels(const Image& image, Predicate predicate)
-{
-    int count = 0;
-    for (int y = 0; y < image.height; y++)
-        for (int x = 0; x < image.width; x++) count += predicate(Pixel(image, x, y)) ? 1 : 0;
-    return count;
 }
 
 class WindowsZip : public testing::Test {

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,26 @@ struct Image {
     int width = 0, height = 0;
     std::vector<unsigned char> rgb;   // width * height pixels, three bytes each, row by row
 };
+
+struct Rgb {
+    int r, g, b;
+};
+
+inline Rgb Pixel(const Image& image, int x, int y)
+{
+    const std::size_t at = (static_cast<std::size_t>(y) * image.width + x) * 3;
+    return {image.rgb[at], image.rgb[at + 1], image.rgb[at + 2]};
+}
+
+// How many pixels of the image the predicate accepts.
+template <typename Predicate>
+int CountPixels(const Image& image, Predicate predicate)
+{
+    int count = 0;
+    for (int y = 0; y < image.height; y++)
+        for (int x = 0; x < image.width; x++) count += predicate(Pixel(image, x, y)) ? 1 : 0;
+    return count;
+}
 
 struct RunResult {
     int status;   // exit status, or -1 when the program did not exit normally or in time
