@@ -20,7 +20,8 @@
 //      without effect
 //  [x] Present stretches the back buffer (sized from the client area at creation) over the current
 //      client area, then composites the window's text layer (TextOutA) and clears it
-//  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h)
+//  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h),
+//      and a procedure can run after every Present (present_hook.h)
 // Not implemented:
 //  [ ] QueryInterface, vertex/index buffers, DrawPrimitive*, shaders, surfaces, Reset, GetCaps and
 //      the rest of the device's methods; point and spot lights (set and enabled, they light
