@@ -134,7 +134,7 @@ TEST_F(HostileTexture, NamesThatSoundLikeOtherKindsOfMapAreStillTheTexture)
 {
     const std::string ground = Copy("ground.png");
     for (const char* name : {"road_bump.png", "height.png", "normal.png", "grass_nm.png",
-                             "spec.png", "glanz.png", "ambient.png", "env.png", "diffuse.png"}) {
+                             "tarmac_specular.png", "glanz.png", "ambient.png", "env.png", "diffuse.png"}) {
         EXPECT_EQ(StartNaming(name), Boxes{kTextureFailed}) << name;
         EXPECT_EQ(StartNaming(name, name, &ground), Boxes{}) << name;
     }
