@@ -30,7 +30,8 @@ bool DecodeTexture(const std::vector<std::uint8_t>& data, int maxSide,
                               &channels, 4),
         stbi_image_free);
     if (!pixels || !WithinLimits(width, height, maxSide)) return false;
-    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u;
+    const std::size_t size =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u;
     const std::int32_t header[2] = {width, height};
     out.resize(sizeof header + size);
     std::memcpy(out.data(), header, sizeof header);

@@ -12,7 +12,8 @@ using Boxes = std::vector<std::string>;
 
 void PutBigEndian(std::string& bytes, std::uint32_t value)
 {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((value >> shift) & 0xff);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes += static_cast<char>((value >> shift) & 0xff);
 }
 
 void PutLittleEndian(std::string& bytes, std::uint32_t value, int size)
@@ -133,8 +134,9 @@ TEST_F(HostileTexture, NamesAreFoundAsWindowsFindsThemOrTold)
 TEST_F(HostileTexture, NamesThatSoundLikeOtherKindsOfMapAreStillTheTexture)
 {
     const std::string ground = Copy("ground.png");
-    for (const char* name : {"road_bump.png", "height.png", "normal.png", "grass_nm.png",
-                             "tarmac_specular.png", "glanz.png", "ambient.png", "env.png", "diffuse.png"}) {
+    for (const char* name :
+         {"road_bump.png", "height.png", "normal.png", "grass_nm.png", "tarmac_specular.png",
+          "glanz.png", "ambient.png", "env.png", "diffuse.png"}) {
         EXPECT_EQ(StartNaming(name), Boxes{kTextureFailed}) << name;
         EXPECT_EQ(StartNaming(name, name, &ground), Boxes{}) << name;
     }
