@@ -2,7 +2,9 @@
 // read it with a deadline, and reap the child whatever became of it.
 #include "platform/portable/child_process.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +14,30 @@
 #include <exception>
 
 namespace {
+
+// A hostile file can make a parser allocate without bound: a vertex count of a billion in a file
+// of sixty bytes has Assimp reserve twelve gigabytes and fill them. The child may map this much
+// beyond what it inherited; past it, allocations fail and so does the work.
+constexpr unsigned long long kChildMemoryBudget = 4ull << 30;
+
+// Reads the address space inherited from /proc/self/statm with plain system calls, and sets the
+// child's limit above it.
+void LimitChildMemory()
+{
+    const int fd = ::open("/proc/self/statm", O_RDONLY);
+    if (fd < 0) return;
+    char text[64] = {};
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    unsigned long long pages = 0;
+    for (ssize_t i = 0; i < n && text[i] >= '0' && text[i] <= '9'; ++i)
+        pages = pages * 10 + static_cast<unsigned long long>(text[i] - '0');
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages == 0 || pageSize <= 0) return;
+    const rlimit limit{pages * static_cast<unsigned long long>(pageSize) + kChildMemoryBudget,
+                       pages * static_cast<unsigned long long>(pageSize) + kChildMemoryBudget};
+    ::setrlimit(RLIMIT_AS, &limit);
+}
 
 bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
 {
@@ -64,6 +90,7 @@ bool RunInChildProcess(const std::function<bool(std::vector<std::uint8_t>&)>& wo
     if (child == 0) {
         // _exit skips every exit handler and destructor of the parent's state.
         ::close(fds[0]);
+        LimitChildMemory();
         std::vector<std::uint8_t> bytes;
         bool ok = false;
         try {

@@ -1,5 +1,6 @@
 // Running a parser of untrusted files in a forked child: the work's bytes come back over a pipe,
-// and a crash, a hang or an oversized answer in the child is just a failure for the caller.
+// and a crash, a hang, an oversized answer or memory beyond a few gigabytes in the child is just
+// a failure for the caller.
 #pragma once
 
 #include <cstddef>

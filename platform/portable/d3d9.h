@@ -28,7 +28,8 @@
 //      its calls is its own.
 //  [x] CRS_FPS set in the environment: the first frame's time and the frames of each second on
 //      stderr (platform/portable/frame_rate.h), for benchmarks
-//  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h)
+//  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h),
+//      and a procedure can run after every Present (present_hook.h)
 // Not implemented:
 //  [ ] QueryInterface, vertex/index buffers, DrawPrimitive*, shaders, surfaces, Reset, GetCaps and
 //      the rest of the device's methods; point and spot lights (set and enabled, they light

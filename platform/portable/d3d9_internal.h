@@ -79,6 +79,7 @@ private:
     ~Device();
     bool CreateTargets(int width, int height, bool depthBuffer);
     bool ResizePresentTarget(int width, int height);
+    HRESULT PresentToWindow();
     void CompositeTextLayer();
     void UploadFixedFunctionState();
     void UploadTransforms();

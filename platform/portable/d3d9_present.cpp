@@ -2,11 +2,21 @@
 // the window's DC since the last Present composited over it (on Windows the frame would cover
 // that text), then the swap. The composed frame stays readable for frame capture.
 #include <algorithm>
+#include <utility>
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/d3d9_internal.h"
 #include "platform/portable/frame_rate.h"
+#include "platform/portable/present_hook.h"
 #include "platform/portable/win32_window.h"
+
+namespace {
+
+std::function<void(HWND)> presentHook;
+
+}  // namespace
+
+void SetPresentHook(std::function<void(HWND)> hook) { presentHook = std::move(hook); }
 
 namespace d3d9 {
 
@@ -94,6 +104,13 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     // A discarding swap chain takes no rectangles; presenting into another window is not
     // supported here.
     if (pSourceRect || pDestRect || hDestWindowOverride) return D3DERR_INVALIDCALL;
+    const HRESULT result = PresentToWindow();
+    if (presentHook) presentHook(window_);
+    return result;
+}
+
+HRESULT Device::PresentToWindow()
+{
     if (!MakeCurrent()) return D3DERR_DEVICELOST;
 
     int width = 0, height = 0;

@@ -10,7 +10,9 @@
 //      material i; materials in file order with their texture names; D3DX's default material
 //      when the file has none; quads and polygons fanned; frame transforms baked into the vertices
 //  [x] D3DXCreateTextureFromFileA: BMP, PNG, TGA, JPG, GIF, PSD, HDR, PIC, PNM, found as Windows
-//      would find them (backslash separators, any letter case); drawn from its full-size image
+//      would find them (backslash separators, any letter case); drawn from its full-size image;
+//      an image whose header claims more than the device's largest texture side, or more than
+//      8192 by 8192 pixels, fails before it is decoded
 //  [x] ID3DXBuffer (GetBufferPointer, GetBufferSize), ID3DXMesh (DrawSubset, GetNumFaces,
 //      GetNumVertices, LockAttributeBuffer with D3DLOCK_READONLY: each face's subset), reference
 //      counts
@@ -21,9 +23,11 @@
 //      (the faces are grouped by subset on the GPU once, at load); GetAttributeTable
 //  [ ] texture sizes rounded to powers of two, mip levels below the first (never sampled by the
 //      default point filter), the other D3DX functions
-//  [ ] Assimp parses in a child process, so a hostile file that crashes or hangs it only fails the
-//      load; but an out-of-range normal index that lands in readable memory gives arbitrary
-//      normals where D3DX fails the load (Assimp does not check those indices)
+//  [ ] Assimp parses in a child process, so a hostile file that crashes or hangs it, or has it
+//      allocate more than 4 GiB (a count of a billion vertices), only fails the load; but an
+//      out-of-range normal index that lands in readable memory gives arbitrary normals, and an
+//      out-of-range face index a vertex of unset position, where D3DX fails the load (Assimp does
+//      not check those indices)
 //  [ ] a doubled backslash in a texture name comes back single (Assimp collapses it; D3DX keeps
 //      both); both name the same file on Windows and here
 //

@@ -54,17 +54,29 @@ XFileMaterial ConvertMaterial(const aiMaterial& source)
     return out;
 }
 
+}  // namespace
+
 // Gathers every triangle of material i, over all of Assimp's meshes, into subset i. Faces that
 // are not triangles after triangulation (points, lines) or that index past their mesh's vertices
 // are dropped; a file that would overflow 32-bit indices is refused.
-bool BuildGeometry(const aiScene& scene, XFileMesh& out)
+bool XFileMeshFromScene(const aiScene& scene, XFileMesh& out)
 {
+    if (!scene.mMaterials || (scene.mNumMeshes > 0 && !scene.mMeshes)) return false;
+    for (unsigned i = 0; i < scene.mNumMaterials; ++i)
+        if (!scene.mMaterials[i]) return false;
+    // Each material's meshes, found in one pass: a file of many materials and many meshes must
+    // not cost their product.
+    std::vector<std::vector<const aiMesh*>> meshesOf(scene.mNumMaterials);
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh* mesh = scene.mMeshes[m];
+        if (mesh && mesh->mVertices && mesh->mMaterialIndex < scene.mNumMaterials)
+            meshesOf[mesh->mMaterialIndex].push_back(mesh);
+    }
     out.subsets.assign(scene.mNumMaterials, XFileSubset{0, 0});
     for (unsigned material = 0; material < scene.mNumMaterials; ++material) {
         out.subsets[material].firstIndex = static_cast<std::uint32_t>(out.indices.size());
-        for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
-            const aiMesh& mesh = *scene.mMeshes[m];
-            if (mesh.mMaterialIndex != material || !mesh.mVertices) continue;
+        for (const aiMesh* meshPointer : meshesOf[material]) {
+            const aiMesh& mesh = *meshPointer;
             if (out.vertices.size() + mesh.mNumVertices > std::numeric_limits<std::uint32_t>::max())
                 return false;
             const auto base = static_cast<std::uint32_t>(out.vertices.size());
@@ -84,7 +96,7 @@ bool BuildGeometry(const aiScene& scene, XFileMesh& out)
                 }
                 out.vertices.push_back(vertex);
             }
-            for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+            for (unsigned f = 0; f < mesh.mNumFaces && mesh.mFaces; ++f) {
                 const aiFace& face = mesh.mFaces[f];
                 if (face.mNumIndices != 3 || !face.mIndices) continue;
                 if (face.mIndices[0] >= mesh.mNumVertices ||
@@ -103,6 +115,8 @@ bool BuildGeometry(const aiScene& scene, XFileMesh& out)
     return !out.indices.empty();
 }
 
+namespace {
+
 bool Parse(const std::vector<std::uint8_t>& data, XFileMesh& out)
 {
     Assimp::Importer importer;
@@ -110,8 +124,7 @@ bool Parse(const std::vector<std::uint8_t>& data, XFileMesh& out)
         data.data(), data.size(),
         aiProcess_ConvertToLeftHanded | aiProcess_Triangulate | aiProcess_PreTransformVertices,
         "x");
-    return scene && scene->mMeshes && scene->mNumMeshes > 0 && scene->mMaterials &&
-           BuildGeometry(*scene, out);
+    return scene && scene->mNumMeshes > 0 && XFileMeshFromScene(*scene, out);
 }
 
 // The answer on the pipe: counts, then the arrays, then each material and its texture name.
@@ -121,7 +134,9 @@ void Put(std::vector<std::uint8_t>& bytes, const void* data, std::size_t size)
     bytes.insert(bytes.end(), p, p + size);
 }
 
-std::vector<std::uint8_t> Serialise(const XFileMesh& mesh)
+}  // namespace
+
+std::vector<std::uint8_t> EncodeXFileMesh(const XFileMesh& mesh)
 {
     std::vector<std::uint8_t> bytes;
     const std::uint64_t counts[4] = {mesh.vertices.size(), mesh.indices.size(),
@@ -139,12 +154,16 @@ std::vector<std::uint8_t> Serialise(const XFileMesh& mesh)
     return bytes;
 }
 
+namespace {
+
 class Reader {
 public:
     explicit Reader(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
     bool Get(void* out, std::size_t size)
     {
         if (size > bytes_.size() - at_) return false;
+        // An empty array has no storage to copy into, and memcpy may not be given none.
+        if (size == 0) return true;
         std::memcpy(out, bytes_.data() + at_, size);
         at_ += size;
         return true;
@@ -156,9 +175,11 @@ private:
     std::size_t at_ = 0;
 };
 
-// Takes the child's answer apart, believing nothing: every count against the bytes left, every
-// index against the vertex count, every subset against the index list.
-bool Deserialise(const std::vector<std::uint8_t>& bytes, XFileMesh& mesh)
+}  // namespace
+
+// Believes nothing: every count against the bytes left, every index against the vertex count,
+// every subset against the index list.
+bool DecodeXFileMesh(const std::vector<std::uint8_t>& bytes, XFileMesh& mesh)
 {
     Reader in(bytes);
     std::uint64_t counts[4];
@@ -195,19 +216,17 @@ bool Deserialise(const std::vector<std::uint8_t>& bytes, XFileMesh& mesh)
     return in.Left() == 0;
 }
 
-}  // namespace
-
 HRESULT ReadXFile(const std::vector<std::uint8_t>& data, XFileMesh& mesh)
 {
     std::vector<std::uint8_t> answer;
     const auto parse = [&data](std::vector<std::uint8_t>& out) {
         XFileMesh parsed;
         if (!Parse(data, parsed)) return false;
-        out = Serialise(parsed);
+        out = EncodeXFileMesh(parsed);
         return true;
     };
     if (!RunInChildProcess(parse, answer, kParseTimeoutMs, kMaxAnswerBytes) ||
-        !Deserialise(answer, mesh)) {
+        !DecodeXFileMesh(answer, mesh)) {
         mesh = XFileMesh{};
         return E_FAIL;
     }

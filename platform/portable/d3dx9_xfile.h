@@ -9,6 +9,8 @@
 
 #include "platform/portable/d3d9.h"
 
+struct aiScene;
+
 struct XFileVertex {
     float position[3];
     float normal[3];
@@ -36,3 +38,11 @@ struct XFileMesh {
 
 // Parses the bytes of an X file; S_OK and a mesh with at least one triangle, or E_FAIL.
 HRESULT ReadXFile(const std::vector<std::uint8_t>& data, XFileMesh& mesh);
+
+// The steps of ReadXFile, open to the fuzz target (tests/fuzz) since each takes what another
+// program made. In the child: Assimp's scene as subsets of triangles, faces that index past their
+// mesh dropped; false when no triangle is left. Then the answer on the pipe, and its decoding in
+// the parent, which checks every count and index and fails on anything inconsistent.
+bool XFileMeshFromScene(const aiScene& scene, XFileMesh& mesh);
+std::vector<std::uint8_t> EncodeXFileMesh(const XFileMesh& mesh);
+bool DecodeXFileMesh(const std::vector<std::uint8_t>& answer, XFileMesh& mesh);

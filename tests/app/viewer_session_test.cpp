@@ -1,6 +1,7 @@
 // The Linux viewer as a user meets it, in a virtual X server of each test's own: its window and
-// title, Up presses then Escape ending it with status 0, the close button doing the same, and a
-// screenshot after N presses matching what crs-snapshot renders for N presses without a display.
+// title, Up presses then Escape ending it with status 0, the close button and Alt+F4 doing the
+// same, and a screenshot after N presses matching what crs-snapshot renders for N presses without
+// a display.
 #include <gtest/gtest.h>
 
 #include <stb_image.h>
@@ -136,6 +137,14 @@ TEST_F(LinuxViewer, CloseButtonEndsItWithZero)
     const std::string window = StartViewer(VIEWER_DATA_DIR);
     ASSERT_NE(window, "");
     ASSERT_TRUE(SendCloseRequest(window));
+    EXPECT_EQ(ExitStatus(), 0);
+}
+
+TEST_F(LinuxViewer, AltF4EndsItWithZero)
+{
+    const std::string window = StartViewer(VIEWER_DATA_DIR);
+    ASSERT_NE(window, "");
+    PressKeys(window, {"alt+F4"});
     EXPECT_EQ(ExitStatus(), 0);
 }
 

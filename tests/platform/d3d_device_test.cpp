@@ -17,15 +17,31 @@ std::atomic<long> allocations{0};
 
 }  // namespace
 
-// Counts every allocation of the test program, so a frame can be shown to make none.
+// Counts every allocation of the test program, so a frame can be shown to make none. Every form
+// that pairs with the plain delete is replaced, so that no block from another allocator (the
+// AddressSanitizer's, for one) reaches free.
 void* operator new(std::size_t size)
 {
     ++allocations;
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    ++allocations;
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
