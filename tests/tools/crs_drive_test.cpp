@@ -40,7 +40,10 @@ TEST(CrsDriveOverlay, AfterPressesAndWholeLaps)
     EXPECT_EQ(Drive({"1072000"}).out,
               "wx = -4000\nwy = 13000\nwz = 0\nvect_x = 0\nvect_y = 0\nvect_z = 0\n"
               "fPosX = 4.000000\nfPosY = 0.000000\nfPosZ = -13.000000\nplate_pos = 1072\n");
-    EXPECT_EQ(Lines(Drive({"1072001"}).out).back(), "plate_pos = 1");
+    const CommandResult next = Drive({"1072001"});
+    ASSERT_EQ(next.status, 0) << next.err;
+    ASSERT_FALSE(next.out.empty());
+    EXPECT_EQ(Lines(next.out).back(), "plate_pos = 1");
 }
 
 // The motion computed again from the course table with the library's sine and plain integer

@@ -36,6 +36,11 @@ CommandResult RunCommand(const std::string& program, const std::vector<std::stri
     const std::string outPath = MakeTempFile(), errPath = MakeTempFile();
     std::fflush(nullptr);
     const pid_t child = fork();
+    if (child < 0) {
+        std::remove(outPath.c_str());
+        std::remove(errPath.c_str());
+        return CommandResult{-1, "", "fork failed"};
+    }
     if (child == 0) {
         if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr))
             _exit(127);
