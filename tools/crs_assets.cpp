@@ -12,23 +12,14 @@
 #include "tools/assets/course_mesh.h"
 #include "tools/assets/textures.h"
 #include "tools/assets/xfile_writer.h"
+#include "tools/out_option.h"
 
 namespace {
 
-void PrintUsage(std::FILE* out)
-{
-    std::fprintf(out,
-                 "usage: crs-assets [--out DIR]   write crs.x, F1.x and their textures into DIR\n"
-                 "                                (default: the current directory)\n"
-                 "       crs-assets --help        print this text\n");
-}
-
-int UsageError(const std::string& what)
-{
-    std::fprintf(stderr, "crs-assets: %s\n", what.c_str());
-    PrintUsage(stderr);
-    return 2;
-}
+const char kUsage[] =
+    "usage: crs-assets [--out DIR]   write crs.x, F1.x and their textures into DIR\n"
+    "                                (default: the current directory)\n"
+    "       crs-assets --help        print this text\n";
 
 bool Fail(const std::string& what)
 {
@@ -59,17 +50,9 @@ bool WriteImages(const std::filesystem::path& dir, const std::vector<NamedImage>
 int main(int argc, char** argv)
 {
     std::string out = ".";
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            PrintUsage(stdout);
-            return 0;
-        }
-        if (arg != "--out") return UsageError("unknown argument: '" + arg + "'");
-        if (i + 1 >= argc) return UsageError("--out needs a directory");
-        out = argv[++i];
-        if (out.empty()) return UsageError("--out needs a directory");
-    }
+    if (const int status = ParseOutOption(argc, argv, "crs-assets", "directory", kUsage, out);
+        status >= 0)
+        return status;
 
     const std::filesystem::path dir(out);
     std::error_code error;
