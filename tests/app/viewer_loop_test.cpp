@@ -23,6 +23,7 @@
 #include "platform/portable/win32_window.h"
 #include "render/device.h"
 #include "tests/platform/d3d_test_support.h"
+#include "tests/platform/win32_test_window.h"
 #include "tests/render/viewer_fixture.h"
 #include "tests/tools/run_command.h"
 
@@ -31,29 +32,15 @@ namespace {
 // A script that has not ended the viewer by then has failed; Escape ends it so the test does.
 constexpr int kRunawayFrames = 30000;
 
-void PushKey(HWND window, SDL_Scancode scancode, SDL_Keycode sym, bool down, Uint16 mod = 0,
-             bool repeat = false)
-{
-    SDL_Event event{};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.windowID = SDL_GetWindowID(window->sdl);
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.repeat = repeat ? 1 : 0;
-    event.key.keysym.scancode = scancode;
-    event.key.keysym.sym = sym;
-    event.key.keysym.mod = mod;
-    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-}
-
 void PressUp(HWND window, bool repeat = false)
 {
-    PushKey(window, SDL_SCANCODE_UP, SDLK_UP, true, 0, repeat);
+    PushKey(window, true, SDL_SCANCODE_UP, SDLK_UP, 0, repeat);
 }
 
 void PressEscape(HWND window)
 {
-    PushKey(window, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, true);
-    PushKey(window, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, false);
+    PushKey(window, true, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
+    PushKey(window, false, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
 }
 
 // The ten overlay lines of the current motion state, as crs-drive prints them.
@@ -171,8 +158,8 @@ TEST_F(ViewerLoop, EscapeCloseButtonAndAltF4EachEndWithZeroAfterOneCleanup)
             ASSERT_EQ(SDL_PushEvent(&event), 1);
         },
         [](HWND window) {
-            PushKey(window, SDL_SCANCODE_LALT, SDLK_LALT, true, KMOD_LALT);
-            PushKey(window, SDL_SCANCODE_F4, SDLK_F4, true, KMOD_LALT);
+            PushKey(window, true, SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT);
+            PushKey(window, true, SDL_SCANCODE_F4, SDLK_F4, KMOD_LALT);
         },
     };
     const char* names[] = {"Escape", "close button", "Alt+F4"};
@@ -218,7 +205,7 @@ TEST_F(ViewerLoop, TenThousandUpKeyDownsQueuedAtOnceDriveExactlyTenThousandPlate
         if (frame == 1) {
             // One press, then the key held: its auto-repeats.
             for (int i = 0; i < 10000; i++) PressUp(window, i > 0);
-            PushKey(window, SDL_SCANCODE_UP, SDLK_UP, false);
+            PushKey(window, false, SDL_SCANCODE_UP, SDLK_UP);
         } else if (frame == 2) {
             seenByTheNextFrame = OverlayNow();
             PressEscape(window);
@@ -279,7 +266,7 @@ TEST_F(ViewerLoop, TwentyThousandFramesOfAHundredThousandPressesKeepMemoryFlat)
         if (frame == 1000) peakAfter1000 = PeakResidentKiB();
         if (frame <= kFrames) {
             for (int i = 0; i < kPressesPerFrame; i++) PressUp(window, i > 0);
-            PushKey(window, SDL_SCANCODE_UP, SDLK_UP, false);
+            PushKey(window, false, SDL_SCANCODE_UP, SDLK_UP);
         }
         if (frame == kFrames) {
             peakAtEnd = PeakResidentKiB();

@@ -1,6 +1,8 @@
 // The test window: a recording procedure on the offscreen driver.
 #include "win32_test_window.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 
 namespace {
@@ -60,7 +62,8 @@ void PushKey(HWND window, bool down, SDL_Scancode scancode, SDL_Keycode sym, Uin
     event.key.keysym.scancode = scancode;
     event.key.keysym.sym = sym;
     event.key.keysym.mod = modifiers;
-    SDL_PushEvent(&event);
+    // A full event queue would silently drop the key and make a later check fail for no clear reason.
+    if (SDL_PushEvent(&event) != 1) ADD_FAILURE() << "SDL_PushEvent: " << SDL_GetError();
 }
 
 std::vector<MSG> TakeAllMessages()

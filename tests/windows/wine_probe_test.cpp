@@ -35,13 +35,7 @@ TEST(WineProbe, GeneratedMeshesLoadInTheReferenceD3DXAsTheGeneratorBuiltThem)
     ASSERT_TRUE(fs::exists(PROBE_EXE)) << PROBE_EXE << " is missing: build it with scripts/build-windows";
     const pid_t xvfb = StartXvfb();
     ASSERT_GT(xvfb, 0) << "Xvfb did not start";
-    setenv("WINEPREFIX", WINE_PREFIX, 1);
-    setenv("WINEDEBUG", "-all", 1);
-    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
-    if (!fs::exists(fs::path(WINE_PREFIX) / "system.reg")) {
-        RunProgram({"wineboot", "-i"}, 300.0);
-        RunProgram({"wineserver", "-w"}, 120.0);
-    }
+    ASSERT_TRUE(UseWinePrefix(WINE_PREFIX)) << "wineboot failed";
     const fs::path previous = fs::current_path();
     fs::current_path(CRS_DATA_DIR);
     RunResult run = RunProgram({"wine", PROBE_EXE, "counts", "crs.x", "F1.x"}, 120.0);

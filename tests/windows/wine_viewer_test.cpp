@@ -30,15 +30,7 @@ protected:
             << VIEWER_EXE << " is missing: build it with scripts/build-windows";
         xvfb_ = StartXvfb();
         ASSERT_GT(xvfb_, 0) << "Xvfb did not start";
-        setenv("WINEPREFIX", WINE_PREFIX, 1);
-        setenv("WINEDEBUG", "-all", 1);
-        // No Mono or Gecko installer dialogs: the viewer needs neither.
-        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
-        if (!fs::exists(fs::path(WINE_PREFIX) / "system.reg")) {
-            RunProgram({"wineboot", "-i"}, 300.0);
-            RunProgram({"wineserver", "-w"}, 120.0);
-        }
-        ASSERT_TRUE(fs::exists(fs::path(WINE_PREFIX) / "system.reg")) << "wineboot failed";
+        ASSERT_TRUE(UseWinePrefix(WINE_PREFIX)) << "wineboot failed";
     }
 
     void TearDown() override

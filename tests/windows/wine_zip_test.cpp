@@ -81,14 +81,7 @@ TEST_F(WindowsZip, ViewerRunsUnderWineFromTheUnpackedFolderAndEndsWithZeroOnEsca
 {
     xvfb_ = StartXvfb();
     ASSERT_GT(xvfb_, 0) << "Xvfb did not start";
-    setenv("WINEPREFIX", WINE_PREFIX, 1);
-    setenv("WINEDEBUG", "-all", 1);
-    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
-    if (!fs::exists(fs::path(WINE_PREFIX) / "system.reg")) {
-        RunProgram({"wineboot", "-i"}, 300.0);
-        RunProgram({"wineserver", "-w"}, 120.0);
-    }
-    ASSERT_TRUE(fs::exists(fs::path(WINE_PREFIX) / "system.reg")) << "wineboot failed";
+    ASSERT_TRUE(UseWinePrefix(WINE_PREFIX)) << "wineboot failed";
 
     viewer_ = StartProcess({"wine", "crs-move-pos.exe"}, folder_);
     const std::string window = FindWindow("^crs move pos$", 90.0);

@@ -247,3 +247,16 @@ Image CaptureWindow(const std::string& window)
                      capture.out.begin() + static_cast<std::ptrdiff_t>(start + size));
     return image;
 }
+
+bool UseWinePrefix(const std::string& prefix)
+{
+    setenv("WINEPREFIX", prefix.c_str(), 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    const std::string registry = prefix + "/system.reg";
+    if (access(registry.c_str(), F_OK) != 0) {
+        RunProgram({"wineboot", "-i"}, 300.0);
+        RunProgram({"wineserver", "-w"}, 120.0);
+    }
+    return access(registry.c_str(), F_OK) == 0;
+}

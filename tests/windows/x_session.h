@@ -53,6 +53,10 @@ RunResult RunProgram(const std::vector<std::string>& argv, double seconds);
 // Returns its process, or -1 when it did not start.
 pid_t StartXvfb();
 
+// Points Wine at `prefix` (quiet, no Mono or Gecko installer dialogs: the viewers need neither),
+// making the prefix first if it does not exist yet. False when it could not be made.
+bool UseWinePrefix(const std::string& prefix);
+
 // The id of a visible window whose title matches the extended regular expression, waiting up to
 // `seconds` for it to appear; "" when none did.
 std::string FindWindow(const std::string& titleRegex, double seconds);
