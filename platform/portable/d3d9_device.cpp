@@ -59,6 +59,22 @@ void SetDefaultRenderStates(DWORD* states, bool depthBuffer)
 
 }  // namespace
 
+GLuint CreateColorTexture(GLenum format, int width, int height, GLint filter)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    if (width > 0 && height > 0)
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, nullptr);
+    return texture;
+}
+
 Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
 {
     if (!window || !window->sdl) return nullptr;
@@ -100,9 +116,9 @@ Device::~Device()
         DestroyPipeline(pipeline_);
         glDeleteFramebuffers(1, &backFramebuffer_);
         glDeleteFramebuffers(1, &presentFramebuffer_);
-        glDeleteRenderbuffers(1, &backColor_);
+        glDeleteTextures(1, &backColor_);
         glDeleteRenderbuffers(1, &backDepth_);
-        glDeleteRenderbuffers(1, &presentColor_);
+        glDeleteTextures(1, &presentColor_);
         glDeleteTextures(1, &textTexture_);
     }
     SDL_GL_DeleteContext(context_);
@@ -115,12 +131,10 @@ bool Device::CreateTargets(int width, int height, bool depthBuffer)
     if (width <= 0 || height <= 0) return false;
     backWidth_ = width;
     backHeight_ = height;
-    glGenRenderbuffers(1, &backColor_);
-    glBindRenderbuffer(GL_RENDERBUFFER, backColor_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
+    backColor_ = CreateColorTexture(GL_RGB8, width, height, backFilter_);
     glGenFramebuffers(1, &backFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColor_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backColor_, 0);
     if (depthBuffer) {
         glGenRenderbuffers(1, &backDepth_);
         glBindRenderbuffer(GL_RENDERBUFFER, backDepth_);
@@ -128,11 +142,7 @@ bool Device::CreateTargets(int width, int height, bool depthBuffer)
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, backDepth_);
     }
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
-    glGenTextures(1, &textTexture_);
-    glBindTexture(GL_TEXTURE_2D, textTexture_);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    textTexture_ = CreateColorTexture(GL_RGBA8, 0, 0, GL_NEAREST);
     return true;
 }
 

@@ -27,17 +27,23 @@ struct PipelineUniforms {
     GLint textured, texture;
 };
 
-// The GL programs of a device: the fixed-function emulation and the text-layer compositor.
+// The GL programs of a device: the fixed-function emulation, and Present's copies and text-layer
+// compositing.
 struct Pipeline {
     GLuint program = 0;
     PipelineUniforms uniforms{};
-    GLuint textProgram = 0;
-    GLint textTopRow = -1;  // the framebuffer row of the layer's top row
+    GLuint screenProgram = 0;
+    GLint screenTextLayer = -1;  // true: the text layer; false: a copy of a colour texture
+    GLint screenTopRow = -1;     // the framebuffer row of the layer's top row
     GLuint emptyVertexArray = 0;  // core profile needs one bound even for attribute-less draws
 };
 
 bool CreatePipeline(Pipeline& pipeline);
 void DestroyPipeline(Pipeline& pipeline);
+
+// A one-level colour texture clamped at its edges, for a target that Present samples or for the
+// text layer; storage comes later when a side is 0.
+GLuint CreateColorTexture(GLenum format, int width, int height, GLint filter);
 
 class Device final : public IDirect3DDevice9 {
 public:
@@ -81,6 +87,7 @@ private:
     bool ResizePresentTarget(int width, int height);
     HRESULT PresentToWindow();
     void CompositeTextLayer();
+    void DrawScreenQuad(GLuint source, bool textLayer);
     void UploadFixedFunctionState();
     void UploadTransforms();
     void UploadLighting();
@@ -92,8 +99,10 @@ private:
     Pipeline pipeline_;
     GLint maxTextureSize_ = 0;
 
+    // Colour targets are textures, which Present samples.
     GLuint backFramebuffer_ = 0, backColor_ = 0, backDepth_ = 0;
     int backWidth_ = 0, backHeight_ = 0;
+    GLint backFilter_ = GL_NEAREST;  // the back buffer's filter for its stretch onto the window
     GLuint presentFramebuffer_ = 0, presentColor_ = 0;
     int presentWidth_ = 0, presentHeight_ = 0;
     bool framePresented_ = false;

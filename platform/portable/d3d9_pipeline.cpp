@@ -1,6 +1,6 @@
 // The GLSL programs that stand in for Direct3D 9's fixed-function pipeline: per-vertex Gouraud
 // lighting in camera space as Direct3D defines it, texture stage 0 modulating, and the program
-// that composites the window's text layer over a presented frame.
+// with which Present copies frames and composites the window's text layer.
 #include <cstdio>
 
 #include "platform/portable/d3d9_internal.h"
@@ -95,24 +95,35 @@ void main()
 }
 )";
 
-// A quad over the viewport, which covers the part of the layer to composite.
-const char* const kTextVertexShader = R"(#version 330 core
+// The program of Present's own drawing: a quad over the viewport that either copies a
+// framebuffer-oriented colour texture, stretched over the viewport with the texture's filter, or
+// shows the window's text layer pixel for pixel. One program for both, with GL's own blits left
+// unused, keeps the shaders that the first frame has to compile to two.
+const char* const kScreenVertexShader = R"(#version 330 core
+out vec2 vSource;
 void main()
 {
     vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+    vSource = corner;
     gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
 }
 )";
 
 // The layer's top row is its first and the framebuffer's is its last: texel (x, top - y).
-const char* const kTextFragmentShader = R"(#version 330 core
-uniform sampler2D uText;
+const char* const kScreenFragmentShader = R"(#version 330 core
+in vec2 vSource;
+uniform sampler2D uSource;
+uniform bool uTextLayer;
 uniform int uTopRow;
 out vec4 fragColor;
 void main()
 {
-    ivec2 pixel = ivec2(gl_FragCoord.xy);
-    fragColor = texelFetch(uText, ivec2(pixel.x, uTopRow - pixel.y), 0);
+    if (uTextLayer) {
+        ivec2 pixel = ivec2(gl_FragCoord.xy);
+        fragColor = texelFetch(uSource, ivec2(pixel.x, uTopRow - pixel.y), 0);
+    } else {
+        fragColor = texture(uSource, vSource);
+    }
 }
 )";
 
@@ -158,8 +169,8 @@ GLuint LinkProgram(const char* vertexSource, const char* fragmentSource)
 bool CreatePipeline(Pipeline& pipeline)
 {
     pipeline.program = LinkProgram(kVertexShader, kFragmentShader);
-    pipeline.textProgram = LinkProgram(kTextVertexShader, kTextFragmentShader);
-    if (!pipeline.program || !pipeline.textProgram) return false;
+    pipeline.screenProgram = LinkProgram(kScreenVertexShader, kScreenFragmentShader);
+    if (!pipeline.program || !pipeline.screenProgram) return false;
 
     const GLuint p = pipeline.program;
     PipelineUniforms& u = pipeline.uniforms;
@@ -184,9 +195,10 @@ bool CreatePipeline(Pipeline& pipeline)
     glUseProgram(p);
     glUniform1i(u.texture, 0);
 
-    glUseProgram(pipeline.textProgram);
-    glUniform1i(glGetUniformLocation(pipeline.textProgram, "uText"), 0);
-    pipeline.textTopRow = glGetUniformLocation(pipeline.textProgram, "uTopRow");
+    glUseProgram(pipeline.screenProgram);
+    glUniform1i(glGetUniformLocation(pipeline.screenProgram, "uSource"), 0);
+    pipeline.screenTextLayer = glGetUniformLocation(pipeline.screenProgram, "uTextLayer");
+    pipeline.screenTopRow = glGetUniformLocation(pipeline.screenProgram, "uTopRow");
 
     glGenVertexArrays(1, &pipeline.emptyVertexArray);
     return true;
@@ -195,7 +207,7 @@ bool CreatePipeline(Pipeline& pipeline)
 void DestroyPipeline(Pipeline& pipeline)
 {
     glDeleteProgram(pipeline.program);
-    glDeleteProgram(pipeline.textProgram);
+    glDeleteProgram(pipeline.screenProgram);
     glDeleteVertexArrays(1, &pipeline.emptyVertexArray);
     pipeline = Pipeline{};
 }

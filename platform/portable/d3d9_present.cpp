@@ -1,6 +1,8 @@
 // Present: the back buffer stretched over the window's current client area, the text drawn on
 // the window's DC since the last Present composited over it (on Windows the frame would cover
-// that text), then the swap. The composed frame stays readable for frame capture.
+// that text), then the swap. The composed frame stays readable for frame capture. Every step is
+// a quad of the device's own screen program: GL's blits would have the driver compile shaders of
+// its own at each start, which costs the first frame tens of milliseconds.
 #include <algorithm>
 #include <utility>
 
@@ -25,13 +27,12 @@ bool Device::ResizePresentTarget(int width, int height)
     if (width == presentWidth_ && height == presentHeight_) return true;
     if (!presentFramebuffer_) {
         glGenFramebuffers(1, &presentFramebuffer_);
-        glGenRenderbuffers(1, &presentColor_);
+        presentColor_ = CreateColorTexture(GL_RGBA8, 0, 0, GL_NEAREST);
     }
-    glBindRenderbuffer(GL_RENDERBUFFER, presentColor_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindTexture(GL_TEXTURE_2D, presentColor_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              presentColor_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, presentColor_, 0);
     presentWidth_ = width;
     presentHeight_ = height;
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
@@ -73,15 +74,9 @@ void Device::CompositeTextLayer()
         // the drawn rectangle alone.
         glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer_);
         glViewport(drawn.left, presentHeight_ - drawn.bottom, drawnWidth, drawnHeight);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
         glEnable(GL_BLEND);
         glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
-        glUseProgram(pipeline_.textProgram);
-        glUniform1i(pipeline_.textTopRow, presentHeight_ - 1);
-        glBindVertexArray(pipeline_.emptyVertexArray);
-        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-        glBindVertexArray(0);
+        DrawScreenQuad(textTexture_, true);
         glDisable(GL_BLEND);
     }
     for (LONG y = drawn.top; y < drawn.bottom && complete; ++y) {
@@ -93,6 +88,23 @@ void Device::CompositeTextLayer()
     }
     if (!complete) std::fill(window.textPixels.begin(), window.textPixels.end(), std::uint8_t{0});
     window.textDrawn = {0, 0, 0, 0};
+}
+
+// One quad of the screen program over the viewport of the bound framebuffer, with no depth test,
+// culling or scissor; blending is the caller's.
+void Device::DrawScreenQuad(GLuint source, bool textLayer)
+{
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_SCISSOR_TEST);
+    glUseProgram(pipeline_.screenProgram);
+    glUniform1i(pipeline_.screenTextLayer, textLayer ? 1 : 0);
+    if (textLayer) glUniform1i(pipeline_.screenTopRow, presentHeight_ - 1);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, source);
+    glBindVertexArray(pipeline_.emptyVertexArray);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
 }
 
 HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
@@ -117,16 +129,23 @@ HRESULT Device::PresentToWindow()
     SDL_GL_GetDrawableSize(window_->sdl, &width, &height);
     if (width <= 0 || height <= 0 || !ResizePresentTarget(width, height)) return D3D_OK;
 
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFramebuffer_);
-    const bool sameSize = width == backWidth_ && height == backHeight_;
-    glBlitFramebuffer(0, 0, backWidth_, backHeight_, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
-                      sameSize ? GL_NEAREST : GL_LINEAR);
+    // The back buffer over the whole client area, stretched smoothly when the sizes differ.
+    const GLint filter = width == backWidth_ && height == backHeight_ ? GL_NEAREST : GL_LINEAR;
+    if (filter != backFilter_) {
+        glBindTexture(GL_TEXTURE_2D, backColor_);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+        backFilter_ = filter;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer_);
+    glViewport(0, 0, width, height);
+    glDisable(GL_BLEND);
+    DrawScreenQuad(backColor_, false);
     CompositeTextLayer();
 
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFramebuffer_);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+    DrawScreenQuad(presentColor_, false);
     SDL_GL_SwapWindow(window_->sdl);
     framePresented_ = true;
     CountPresentedFrame();
