@@ -27,11 +27,11 @@ bool Fail(const std::string& what)
     return false;
 }
 
-bool WriteText(const std::filesystem::path& path, const std::string& text)
+bool WriteBytes(const std::filesystem::path& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return Fail("cannot write " + path.string() + ": " + std::strerror(errno));
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) return Fail("cannot write " + path.string() + ": " + std::strerror(errno));
     return true;
@@ -63,8 +63,8 @@ int main(int argc, char** argv)
         return 1;
     }
     const CoursePath path = DriveCourse();
-    const bool written = WriteText(dir / "crs.x", XFileText(BuildCourse(path))) &&
-                         WriteImages(dir, CourseTextures()) && WriteText(dir / "F1.x", XFileText(BuildCar())) &&
+    const bool written = WriteBytes(dir / "crs.x", XFileBytes(BuildCourse(path))) &&
+                         WriteImages(dir, CourseTextures()) && WriteBytes(dir / "F1.x", XFileBytes(BuildCar())) &&
                          WriteImages(dir, CarTextures());
     return written ? 0 : 1;
 }

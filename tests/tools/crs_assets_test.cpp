@@ -119,11 +119,11 @@ std::vector<Press>* GeneratedFiles::presses_ = nullptr;
 const std::vector<int> kRoadTop = {kRoadMaterial, kStartMaterial};
 const std::vector<int> kCourseTop = {kRoadMaterial, kStartMaterial, kKerbMaterial, kVergeMaterial};
 
-TEST_F(GeneratedFiles, AreTextXFilesWhoseTexturesAreWrittenBesideThem)
+TEST_F(GeneratedFiles, AreBinaryXFilesWhoseTexturesAreWrittenBesideThem)
 {
     for (const char* name : {"crs.x", "F1.x"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(ReadFile(*dir_ / name).rfind("xof 0303txt 0032\n", 0), 0u);
+        EXPECT_EQ(ReadFile(*dir_ / name).rfind("xof 0303bin 0032", 0), 0u);
     }
     ASSERT_TRUE(course_->loaded) << course_->error;
     ASSERT_TRUE(car_->loaded) << car_->error;
