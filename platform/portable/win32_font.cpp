@@ -1,5 +1,6 @@
 // The default device-context font: found through fontconfig (DejaVu Sans Bold, from Debian's
-// fonts-dejavu-core, comes closest to Windows' bold "System" font), rasterised with stb_truetype.
+// fonts-dejavu-core, comes closest to Windows' bold "System" font), rasterised with stb_truetype,
+// on a thread of its own while the window that will show it is being made.
 #include "platform/portable/win32_font.h"
 
 #include <fontconfig/fontconfig.h>
@@ -8,8 +9,10 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -84,13 +87,36 @@ std::unique_ptr<DeviceFont> LoadFont(std::string* error)
 
 }  // namespace
 
+namespace {
+
+struct LoadedFont {
+    std::unique_ptr<DeviceFont> font;
+    std::string error;
+};
+
+std::once_flag loadStarted;
+std::future<LoadedFont> pendingFont;
+
+}  // namespace
+
+void StartLoadingDefaultDeviceFont()
+{
+    std::call_once(loadStarted, [] {
+        pendingFont = std::async(std::launch::async, [] {
+            LoadedFont loaded;
+            loaded.font = LoadFont(&loaded.error);
+            return loaded;
+        });
+    });
+}
+
 const DeviceFont* DefaultDeviceFont()
 {
     static const std::unique_ptr<DeviceFont> font = [] {
-        std::string error;
-        std::unique_ptr<DeviceFont> loaded = LoadFont(&error);
-        if (!loaded) std::fprintf(stderr, "TextOutA: no font: %s\n", error.c_str());
-        return loaded;
+        StartLoadingDefaultDeviceFont();
+        LoadedFont loaded = pendingFont.get();
+        if (!loaded.font) std::fprintf(stderr, "TextOutA: no font: %s\n", loaded.error.c_str());
+        return std::move(loaded.font);
     }();
     return font.get();
 }

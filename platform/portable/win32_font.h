@@ -20,5 +20,8 @@ struct DeviceFont {
 // Pixel height of a character cell, as Windows' default font has it.
 constexpr int kDefaultFontCellHeight = 16;
 
-// The font, loaded on first use; null when no usable font is installed (said once on stderr).
+// Starts reading the font on a thread of its own, if nothing has started it yet.
+void StartLoadingDefaultDeviceFont();
+// The font, waiting for it if it is being read, or reading it now if nothing started it; null
+// when no usable font is installed (said once on stderr).
 const DeviceFont* DefaultDeviceFont();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/portable/win32_font.h"
 #include "platform/portable/win32_internal.h"
 
 namespace {
@@ -166,6 +167,8 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     // Only top-level windows: the viewer has one.
     if (windowClass == nullptr || hWndParent != nullptr || (dwStyle & WS_CHILD) != 0) return nullptr;
     StartVideo();
+    // Text will be drawn on the window: its font is read while the window and its GL driver load.
+    StartLoadingDefaultDeviceFont();
 
     // The outer size includes the frame and caption; SDL sizes and places the client area.
     int clientWidth = kDefaultClientWidth, clientHeight = kDefaultClientHeight;
