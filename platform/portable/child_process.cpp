@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -130,8 +131,27 @@ struct Worker {
 std::mutex workerLock;
 Worker worker;
 
+void StopWorker()
+{
+    ::kill(worker.pid, SIGKILL);
+    while (::waitpid(worker.pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    ::close(worker.socket);
+    worker = Worker{};
+}
+
+// At a normal exit the worker is reaped here rather than left a zombie of whoever inherits it. A
+// request still running on another thread keeps the lock; that worker dies with this process.
+void StopWorkerAtExit()
+{
+    const std::unique_lock<std::mutex> hold(workerLock, std::try_to_lock);
+    if (hold.owns_lock() && worker.pid != 0 && worker.owner == ::getpid()) StopWorker();
+}
+
 bool StartWorker()
 {
+    static bool stopsAtExit = false;
+    if (!stopsAtExit) stopsAtExit = std::atexit(StopWorkerAtExit) == 0;
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
     const pid_t parent = ::getpid();
@@ -155,15 +175,6 @@ bool StartWorker()
     ::close(ends[1]);
     worker = Worker{pid, parent, ends[0]};
     return true;
-}
-
-void StopWorker()
-{
-    ::kill(worker.pid, SIGKILL);
-    while (::waitpid(worker.pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    ::close(worker.socket);
-    worker = Worker{};
 }
 
 // An idle worker has sent nothing and still holds its end; bytes or a hang-up between requests

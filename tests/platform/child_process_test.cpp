@@ -227,16 +227,18 @@ TEST(Worker, HoldsNoDescriptorItInherited)
     ::close(ends[0]);
 }
 
-// A process forked from this one starts a worker of its own, which dies when that process ends;
-// this process's worker goes on as before. A subreaper in between sees the other worker die.
-TEST(Worker, DiesWithItsProcessAndAForkedProcessStartsItsOwn)
+// What became of the worker of a process forked from this one, which makes a request of its own
+// and then ends as `end` ends it; a subreaper between the two inherits that worker if it outlives
+// its process. kReapedByItsProcess, kDiedWithItsProcess, or another number on a failure.
+constexpr int kReapedByItsProcess = 10;
+constexpr int kDiedWithItsProcess = 11;
+
+int FateOfAForkedProcessWorker(void (*end)(int), pid_t parentWorker)
 {
-    const Count before = Call();
-    ASSERT_GE(before.calls, 1u);
     int ends[2];
-    ASSERT_EQ(::pipe(ends), 0);
+    if (::pipe(ends) != 0) return -1;
     const pid_t reaper = ::fork();
-    ASSERT_GE(reaper, 0);
+    if (reaper < 0) return -1;
     if (reaper == 0) {
         ::alarm(20);
         if (::prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) ::_exit(1);
@@ -244,7 +246,7 @@ TEST(Worker, DiesWithItsProcessAndAForkedProcessStartsItsOwn)
         if (viewer == 0) {
             const Count own = Call();
             const bool written = ::write(ends[1], &own.pid, sizeof own.pid) == sizeof own.pid;
-            ::_exit(own.calls == 1 && own.pid != before.pid && written ? 0 : 1);
+            end(own.calls == 1 && own.pid != parentWorker && written ? 0 : 1);
         }
         int status = 0;
         if (viewer < 0 || ::waitpid(viewer, &status, 0) != viewer || !WIFEXITED(status) ||
@@ -252,14 +254,26 @@ TEST(Worker, DiesWithItsProcessAndAForkedProcessStartsItsOwn)
             ::_exit(2);
         pid_t worker = 0;
         if (::read(ends[0], &worker, sizeof worker) != sizeof worker) ::_exit(3);
-        ::_exit(::waitpid(worker, nullptr, 0) == worker ? 0 : 4);
+        if (::waitpid(worker, nullptr, 0) == worker) ::_exit(kDiedWithItsProcess);
+        ::_exit(errno == ECHILD ? kReapedByItsProcess : 4);
     }
     ::close(ends[0]);
     ::close(ends[1]);
     int status = 0;
-    ASSERT_EQ(::waitpid(reaper, &status, 0), reaper);
-    EXPECT_TRUE(WIFEXITED(status)) << "the worker outlived its process";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    if (::waitpid(reaper, &status, 0) != reaper || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+// A forked process starts a worker of its own rather than talk to this one's, which goes on as
+// before; that worker is reaped at the process's exit, and dies with it when it ends otherwise.
+TEST(Worker, AForkedProcessHasItsOwnWhichEndsWithIt)
+{
+    const Count before = Call();
+    ASSERT_GE(before.calls, 1u);
+    EXPECT_EQ(FateOfAForkedProcessWorker([](int status) { std::exit(status); }, before.pid),
+              kReapedByItsProcess);
+    EXPECT_EQ(FateOfAForkedProcessWorker([](int status) { ::_exit(status); }, before.pid),
+              kDiedWithItsProcess);
     const Count after = Call();
     EXPECT_EQ(after.calls, before.calls + 1);
     EXPECT_EQ(after.pid, before.pid);
