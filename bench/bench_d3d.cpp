@@ -1,12 +1,14 @@
 // The portable Direct3D device under SDL's offscreen driver: time per frame of the reference
 // probe scene (clear, course, car, present at 792 by 573), and time to load an X file (Assimp in
-// a child process) and a texture, and to load the viewer's own course, build/data/crs.x.
+// a child process) and a texture, and to load the viewer's own course, build/data/crs.x, and the
+// twelve textures of build/data.
 #include <benchmark/benchmark.h>
 #include <SDL.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/portable/d3d9.h"
 #include "platform/portable/d3dx9.h"
@@ -105,6 +107,27 @@ void BM_LoadTexture(benchmark::State& state)
     }
 }
 BENCHMARK(BM_LoadTexture)->Unit(benchmark::kMicrosecond);
+
+// The viewer loads every texture of build/data at start, one after the other.
+void BM_LoadCourseTextures(benchmark::State& state)
+{
+    IDirect3DDevice9* device = Shared().device;
+    if (!device) return state.SkipWithError("no device");
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(CRS_DATA_DIR))
+        if (entry.path().extension() == ".png") files.push_back(entry.path().string());
+    if (files.empty()) return state.SkipWithError("no textures in build/data");
+    for (auto _ : state) {
+        for (const std::string& file : files) {
+            IDirect3DTexture9* texture = nullptr;
+            if (FAILED(D3DXCreateTextureFromFileA(device, file.c_str(), &texture)))
+                return state.SkipWithError("load failed");
+            texture->Release();
+        }
+    }
+    state.counters["textures"] = static_cast<double>(files.size());
+}
+BENCHMARK(BM_LoadCourseTextures)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

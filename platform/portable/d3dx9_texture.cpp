@@ -1,5 +1,5 @@
 // D3DXCreateTextureFromFileA: finds the file as Windows would, decodes it with stb_image (BMP,
-// PNG, TGA, JPG and the other formats stb reads) in a child process, so that a hostile image
+// PNG, TGA, JPG and the other formats stb reads) in the worker process, so that a hostile image
 // fails the load rather than the program, and makes a device texture of it. On any failure the
 // output is left untouched, as D3DX leaves it.
 #include <string>
@@ -34,13 +34,10 @@ HRESULT WINAPI D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE9 pDevice, LPCSTR pSrc
     auto* device = static_cast<d3d9::Device*>(pDevice);
     const int maxSide = device->MaxTextureSize();
     std::vector<std::uint8_t> image;
-    const auto decode = [&data, maxSide](std::vector<std::uint8_t>& out) {
-        return DecodeTexture(data, maxSide, out);
-    };
     const std::size_t maxBytes = 8u + static_cast<std::size_t>(kMaxTexturePixels) * 4u;
     int width = 0, height = 0;
-    // The child's answer is checked, not trusted: sides within limits and the pixels all there.
-    if (!RunInChildProcess(decode, image, kDecodeTimeoutMs, maxBytes) ||
+    // The worker's answer is checked, not trusted: sides within limits and the pixels all there.
+    if (!RunInWorker(DecodeTexture, maxSide, data, image, kDecodeTimeoutMs, maxBytes) ||
         !CheckTextureAnswer(image, maxSide, width, height))
         return D3DXERR_INVALIDDATA;
 

@@ -1,6 +1,6 @@
-// X files through Assimp, parsed in a child process that sends back plain geometry and materials.
-// A crash, a hang (cut off after a minute) or a malformed answer from the child is a failed
-// load. Assimp's flags give the file's own left-handed positions, normals, UVs and
+// X files through Assimp, parsed in the worker process that sends back plain geometry and
+// materials. A crash, a hang (cut off after a minute) or a malformed answer from the worker is a
+// failed load. Assimp's flags give the file's own left-handed positions, normals, UVs and
 // winding, fan quads into triangles and bake the frames' transforms into the vertices.
 #include "platform/portable/d3dx9_xfile.h"
 
@@ -216,16 +216,23 @@ bool DecodeXFileMesh(const std::vector<std::uint8_t>& bytes, XFileMesh& mesh)
     return in.Left() == 0;
 }
 
+namespace {
+
+// The worker's job: the file's bytes in, the encoded mesh out.
+bool ParseJob(const std::vector<std::uint8_t>& data, int, std::vector<std::uint8_t>& out)
+{
+    XFileMesh parsed;
+    if (!Parse(data, parsed)) return false;
+    out = EncodeXFileMesh(parsed);
+    return true;
+}
+
+}  // namespace
+
 HRESULT ReadXFile(const std::vector<std::uint8_t>& data, XFileMesh& mesh)
 {
     std::vector<std::uint8_t> answer;
-    const auto parse = [&data](std::vector<std::uint8_t>& out) {
-        XFileMesh parsed;
-        if (!Parse(data, parsed)) return false;
-        out = EncodeXFileMesh(parsed);
-        return true;
-    };
-    if (!RunInChildProcess(parse, answer, kParseTimeoutMs, kMaxAnswerBytes) ||
+    if (!RunInWorker(ParseJob, 0, data, answer, kParseTimeoutMs, kMaxAnswerBytes) ||
         !DecodeXFileMesh(answer, mesh)) {
         mesh = XFileMesh{};
         return E_FAIL;
