@@ -4,6 +4,7 @@
 // a few milliseconds a load once the GL driver has made this process large.
 #include "platform/portable/child_process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <poll.h>
@@ -115,11 +116,27 @@ bool WriteFully(int fd, const void* data, std::size_t size)
 }
 
 // Closes what the worker inherited, the viewer's X connection among it, except its own end of the
-// socket and the standard streams.
+// socket and the standard streams. Kernels before 5.9 have no close_range: there the open
+// descriptors are listed from /proc/self/fd and closed one by one.
 bool KeepOnlyDescriptor(int keep)
 {
-    if (keep > 3 && ::close_range(3, static_cast<unsigned>(keep) - 1, 0) != 0) return false;
-    return ::close_range(static_cast<unsigned>(std::max(3, keep + 1)), ~0u, 0) == 0;
+    if ((keep <= 3 || ::close_range(3, static_cast<unsigned>(keep) - 1, 0) == 0) &&
+        ::close_range(static_cast<unsigned>(std::max(3, keep + 1)), ~0u, 0) == 0)
+        return true;
+    if (errno != ENOSYS) return false;
+    DIR* listing = ::opendir("/proc/self/fd");
+    if (listing == nullptr) return false;
+    std::vector<int> open;
+    while (const dirent* entry = ::readdir(listing)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end != entry->d_name && *end == '\0' && fd >= 3 && fd != keep &&
+            fd != ::dirfd(listing))
+            open.push_back(static_cast<int>(fd));
+    }
+    ::closedir(listing);
+    for (int fd : open) ::close(fd);
+    return true;
 }
 
 struct Worker {
