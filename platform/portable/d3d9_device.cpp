@@ -124,14 +124,15 @@ Device::~Device()
     SDL_GL_DeleteContext(context_);
 }
 
-// The back buffer: colour as the display's X8R8G8B8 format, and the automatic depth buffer when
-// asked for, always 16 bits.
+// The back buffer: colour as the display's X8R8G8B8 format (stored with four channels, which the
+// software rasteriser writes faster than three; Present ignores the fourth), and the automatic
+// depth buffer when asked for, always 16 bits.
 bool Device::CreateTargets(int width, int height, bool depthBuffer)
 {
     if (width <= 0 || height <= 0) return false;
     backWidth_ = width;
     backHeight_ = height;
-    backColor_ = CreateColorTexture(GL_RGB8, width, height, backFilter_);
+    backColor_ = CreateColorTexture(GL_RGBA8, width, height, backFilter_);
     glGenFramebuffers(1, &backFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backColor_, 0);
@@ -421,9 +422,47 @@ void Device::UploadFixedFunctionState()
     uploadedTextured_ = textured;
 }
 
-void Device::DrawTriangles(GLuint vertexArray, std::uint32_t firstIndex, std::uint32_t indexCount)
+bool ViewVolume::MayShow(const float lower[3], const float upper[3]) const
 {
-    if (indexCount == 0 || !MakeCurrent()) return;
+    const D3DMATRIX& m = clip;
+    // Bit k of `beyond`: the corner lies beyond plane k. The box is hidden when one bit is
+    // common to all eight corners. A NaN compares false and keeps the box.
+    unsigned common = 0x3f;
+    for (int corner = 0; corner < 8 && common != 0; ++corner) {
+        const float x = corner & 1 ? upper[0] : lower[0];
+        const float y = corner & 2 ? upper[1] : lower[1];
+        const float z = corner & 4 ? upper[2] : lower[2];
+        const float w = x * m._14 + y * m._24 + z * m._34 + m._44;
+        const float cx = x * m._11 + y * m._21 + z * m._31 + m._41 + shiftX * w;
+        const float cy = x * m._12 + y * m._22 + z * m._32 + m._42 + shiftY * w;
+        const float cz = x * m._13 + y * m._23 + z * m._33 + m._43;
+        // Clearly beyond: rounding in the shader's own arithmetic cannot bring it back.
+        const float margin = 1e-4f * (std::fabs(cx) + std::fabs(cy) + std::fabs(cz) + std::fabs(w));
+        unsigned beyond = 0;
+        if (cx - w > margin) beyond |= 1u;
+        if (-cx - w > margin) beyond |= 2u;
+        if (cy - w > margin) beyond |= 4u;
+        if (-cy - w > margin) beyond |= 8u;
+        if (-cz > margin) beyond |= 16u;    // Direct3D's near plane: z >= 0
+        if (cz - w > margin) beyond |= 32u;
+        common &= beyond;
+    }
+    return common == 0;
+}
+
+ViewVolume Device::CurrentViewVolume() const
+{
+    ViewVolume volume;
+    volume.clip = Multiply(Multiply(world_, view_), projection_);
+    volume.shiftX = 1.0f / static_cast<float>(backWidth_);
+    volume.shiftY = -1.0f / static_cast<float>(backHeight_);
+    return volume;
+}
+
+void Device::DrawTriangleRuns(GLuint vertexArray, const GLsizei* counts,
+                              const void* const* offsets, GLsizei runs)
+{
+    if (runs <= 0 || !MakeCurrent()) return;
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     glViewport(0, 0, backWidth_, backHeight_);
     glDisable(GL_BLEND);
@@ -452,8 +491,7 @@ void Device::DrawTriangles(GLuint vertexArray, std::uint32_t firstIndex, std::ui
     glBindVertexArray(vertexArray);
     // The vertex array stays bound: the next subset of the same mesh finds it so. Nothing binds
     // an index buffer without binding its own vertex array first.
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT,
-                   reinterpret_cast<const void*>(static_cast<std::uintptr_t>(firstIndex) * 4u));
+    glMultiDrawElements(GL_TRIANGLES, counts, GL_UNSIGNED_INT, offsets, runs);
 }
 
 }  // namespace d3d9

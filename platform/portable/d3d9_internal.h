@@ -45,6 +45,15 @@ void DestroyPipeline(Pipeline& pipeline);
 // text layer; storage comes later when a side is 0.
 GLuint CreateColorTexture(GLenum format, int width, int height, GLint filter);
 
+// The clip transform of a draw, for telling model-space boxes that no draw could show.
+struct ViewVolume {
+    D3DMATRIX clip{};                  // world * view * projection
+    float shiftX = 0.0f, shiftY = 0.0f;  // the half-pixel shift, per unit of w
+    // False only when all the box's corners lie clearly beyond one plane of the view volume: no
+    // triangle inside it can then reach a pixel.
+    bool MayShow(const float lower[3], const float upper[3]) const;
+};
+
 class Device final : public IDirect3DDevice9 {
 public:
     // Makes the GL context on the window and the back buffer; null on failure.
@@ -71,8 +80,12 @@ public:
 
     // Makes this device's GL context current; false when its window is gone.
     bool MakeCurrent();
-    // Draws indexed triangles of the bound vertex array with the current fixed-function state.
-    void DrawTriangles(GLuint vertexArray, std::uint32_t firstIndex, std::uint32_t indexCount);
+    // Draws runs of indexed triangles of a vertex array (each an index count and a byte offset
+    // into its index buffer) in one call, with the current fixed-function state.
+    void DrawTriangleRuns(GLuint vertexArray, const GLsizei* counts, const void* const* offsets,
+                          GLsizei runs);
+    // What a draw now would apply to a mesh's positions.
+    ViewVolume CurrentViewVolume() const;
     // A texture being destroyed leaves stage 0 empty rather than dangling.
     void ForgetTexture(const Texture* texture);
     // The frame shown by the last Present, text included: RGBA, top row first.

@@ -122,7 +122,8 @@ void main()
         ivec2 pixel = ivec2(gl_FragCoord.xy);
         fragColor = texelFetch(uSource, ivec2(pixel.x, uTopRow - pixel.y), 0);
     } else {
-        fragColor = texture(uSource, vSource);
+        // The back buffer is X8R8G8B8: whatever alpha the scene wrote reads as opaque.
+        fragColor = vec4(texture(uSource, vSource).rgb, 1.0);
     }
 }
 )";

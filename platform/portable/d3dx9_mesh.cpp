@@ -1,7 +1,10 @@
 // D3DXLoadMeshFromXA with D3DX's result: one mesh whose subset i is exactly the faces of
 // material i, the materials in file order in a D3DXMATERIAL buffer, D3DX's default material when
 // the file has none, and nothing written when the load fails. The vertex and index data go to
-// the GPU once, here; DrawSubset only issues the draw.
+// the GPU once, here. DrawSubset draws a subset's faces in one call, leaving out the runs of
+// faces whose bounds lie wholly outside the view: the software rasteriser would otherwise light
+// and clip every vertex of the course each frame, most of it behind or beside the camera.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +16,10 @@
 #include "platform/portable/windows_path.h"
 
 namespace {
+
+// Faces are bounded, and left out, in runs of this many, in file order: a generated course lays
+// its faces out along the road, so a run covers one stretch of it.
+constexpr std::uint32_t kFacesPerChunk = 64;
 
 // Larger X files than this are refused before parsing.
 constexpr std::size_t kMaxMeshFileBytes = 256u << 20;
@@ -77,6 +84,7 @@ public:
         glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(XFileVertex),
                               reinterpret_cast<const void*>(offsetof(XFileVertex, texCoord)));
         glBindVertexArray(0);
+        BuildChunks(mesh);
     }
 
     ULONG AddRef() override { return ++references_; }
@@ -92,9 +100,26 @@ public:
     HRESULT DrawSubset(DWORD AttribId) override
     {
         RecordCall("DrawSubset(%u)", AttribId);
-        if (AttribId < subsets_.size())
-            device_->DrawTriangles(vertexArray_, subsets_[AttribId].firstIndex,
-                                   subsets_[AttribId].indexCount);
+        if (AttribId >= subsets_.size()) return D3D_OK;
+        const d3d9::ViewVolume view = device_->CurrentViewVolume();
+        // Neighbouring chunks that show are drawn as one run.
+        GLsizei runs = 0;
+        std::uint32_t runEnd = 0;
+        for (std::uint32_t c = firstChunk_[AttribId]; c < firstChunk_[AttribId + 1]; ++c) {
+            const Chunk& chunk = chunks_[c];
+            if (!view.MayShow(chunk.lower, chunk.upper)) continue;
+            if (runs > 0 && chunk.firstIndex == runEnd) {
+                runCounts_[static_cast<std::size_t>(runs - 1)] +=
+                    static_cast<GLsizei>(chunk.indexCount);
+            } else {
+                runCounts_[static_cast<std::size_t>(runs)] = static_cast<GLsizei>(chunk.indexCount);
+                runOffsets_[static_cast<std::size_t>(runs)] = reinterpret_cast<const void*>(
+                    static_cast<std::uintptr_t>(chunk.firstIndex) * sizeof(std::uint32_t));
+                ++runs;
+            }
+            runEnd = chunk.firstIndex + chunk.indexCount;
+        }
+        device_->DrawTriangleRuns(vertexArray_, runCounts_.data(), runOffsets_.data(), runs);
         return D3D_OK;
     }
     DWORD GetNumFaces() override { return faceCount_; }
@@ -127,6 +152,39 @@ public:
     }
 
 private:
+    // A run of a subset's faces and the model-space box around their corners.
+    struct Chunk {
+        float lower[3], upper[3];
+        std::uint32_t firstIndex, indexCount;
+    };
+
+    // Chunks of each subset in turn; the run arrays are sized for the largest subset, so that
+    // drawing allocates nothing.
+    void BuildChunks(const XFileMesh& mesh)
+    {
+        std::size_t mostChunks = 0;
+        for (const XFileSubset& subset : subsets_) {
+            firstChunk_.push_back(static_cast<std::uint32_t>(chunks_.size()));
+            const std::uint32_t end = subset.firstIndex + subset.indexCount;
+            for (std::uint32_t first = subset.firstIndex; first < end;
+                 first += kFacesPerChunk * 3) {
+                Chunk chunk{{0, 0, 0}, {0, 0, 0}, first, std::min(kFacesPerChunk * 3, end - first)};
+                for (std::uint32_t i = first; i < first + chunk.indexCount; ++i) {
+                    const float* p = mesh.vertices[mesh.indices[i]].position;
+                    for (int k = 0; k < 3; ++k) {
+                        chunk.lower[k] = i == first ? p[k] : std::min(chunk.lower[k], p[k]);
+                        chunk.upper[k] = i == first ? p[k] : std::max(chunk.upper[k], p[k]);
+                    }
+                }
+                chunks_.push_back(chunk);
+            }
+            mostChunks = std::max<std::size_t>(mostChunks, chunks_.size() - firstChunk_.back());
+        }
+        firstChunk_.push_back(static_cast<std::uint32_t>(chunks_.size()));
+        runCounts_.resize(mostChunks);
+        runOffsets_.resize(mostChunks);
+    }
+
     ~Mesh()
     {
         if (device_->MakeCurrent()) {
@@ -144,6 +202,10 @@ private:
     std::vector<DWORD> attributes_;   // while the attribute buffer is locked
     bool attributesLocked_ = false;
     GLuint vertexArray_ = 0, vertexBuffer_ = 0, indexBuffer_ = 0;
+    std::vector<Chunk> chunks_;
+    std::vector<std::uint32_t> firstChunk_;  // subset i's chunks: [firstChunk_[i], firstChunk_[i + 1])
+    std::vector<GLsizei> runCounts_;
+    std::vector<const void*> runOffsets_;
 };
 
 // One buffer as D3DX lays it out: the D3DXMATERIAL array, then the texture names it points to.

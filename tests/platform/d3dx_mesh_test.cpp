@@ -1,13 +1,18 @@
 // D3DXLoadMeshFromXA on small hand-written X files: materials in file order with their texture
 // names, subset i drawing exactly the faces of material i, frames, quads, normals and UVs, the
-// default material, and the failures that must leave every output alone.
+// default material, the failures that must leave every output alone, and the leaving out of
+// faces that the view cannot show.
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
+#include "platform/portable/d3d9_internal.h"
 #include "tests/platform/d3d_test_support.h"
 
 namespace {
@@ -217,6 +222,94 @@ TEST_F(XFile, FileNameIsFoundAsWindowsWouldFindIt)
     test::ScopedCurrentFolder here(test::DataFile(".."));  // tests/platform
     EXPECT_EQ(Load("DATA\\Two_Materials.X"), D3D_OK);
     EXPECT_EQ(count_, 3u);
+}
+
+// Quads as an X file, each given by its corners' x, y and z in clockwise order seen from above,
+// subset i holding the quads of material i; every material is white.
+std::string QuadsXFile(const std::vector<std::vector<std::array<float, 12>>>& subsets)
+{
+    std::string vertices, faces, materials;
+    int vertexCount = 0, faceCount = 0;
+    std::string faceMaterials;
+    for (std::size_t m = 0; m < subsets.size(); ++m) {
+        for (const auto& quad : subsets[m]) {
+            for (int corner = 0; corner < 4; ++corner)
+                vertices += (vertexCount + corner ? ",\n" : "") + std::to_string(quad[corner * 3]) +
+                            ";" + std::to_string(quad[corner * 3 + 1]) + ";" +
+                            std::to_string(quad[corner * 3 + 2]) + ";";
+            faces += (faceCount ? ",\n4;" : "4;") + std::to_string(vertexCount) + "," +
+                     std::to_string(vertexCount + 1) + "," + std::to_string(vertexCount + 2) +
+                     "," + std::to_string(vertexCount + 3) + ";";
+            faceMaterials += (faceCount ? "," : "") + std::to_string(m);
+            vertexCount += 4;
+            ++faceCount;
+        }
+        materials += "Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n";
+    }
+    return "xof 0303txt 0032\nMesh {\n" + std::to_string(vertexCount) + ";\n" + vertices +
+           ";\n" + std::to_string(faceCount) + ";\n" + faces + ";\nMeshMaterialList {\n" +
+           std::to_string(subsets.size()) + ";\n" + std::to_string(faceCount) + ";\n" +
+           faceMaterials + ";\n" + materials + "}\n}\n";
+}
+
+// A mesh leaves out the runs of faces whose bounds the view cannot show; nothing that shows may
+// go with them: not the one stretch in view of a long strip, nor a face whose corners all lie
+// outside the view but on different sides of it.
+TEST_F(XFile, FacesInViewAreDrawnHoweverFarTheirMeshReaches)
+{
+    std::vector<std::array<float, 12>> strip, huge;
+    for (int i = -200; i < 200; ++i) {
+        const float x0 = static_cast<float>(i), x1 = x0 + 1.0f;
+        strip.push_back({x0, 0, -0.5f, x0, 0, 0.5f, x1, 0, 0.5f, x1, 0, -0.5f});
+    }
+    huge.push_back({-1000, -1, -1000, -1000, -1, 1000, 1000, -1, 1000, 1000, -1, -1000});
+    test::TempFolder folder;
+    const std::string path = folder.path + "/quads.x";
+    std::ofstream(path) << QuadsXFile({strip, huge});
+    ASSERT_EQ(Load(path), D3D_OK);
+    ASSERT_EQ(mesh_->GetNumFaces(), 802u);
+
+    test::Frame frame = DrawSubset(0);
+    for (float x = -4.0f; x <= 4.0f; x += 0.25f) {
+        EXPECT_EQ(frame.At(PixelX(x), PixelY(0.0f)).r, 255) << x;
+        EXPECT_EQ(frame.At(PixelX(x), PixelY(2.0f)).r, 100) << x;
+    }
+    frame = DrawSubset(1);
+    for (int y : {1, kSize / 2, kSize - 2})
+        for (int x : {1, kSize / 2, kSize - 2}) EXPECT_EQ(frame.At(x, y).r, 255) << x << "," << y;
+}
+
+// The test behind that leaving out: a box is hidden only wholly beyond one plane of the view.
+TEST(ViewVolume, HidesOnlyBoxesWhollyBeyondOnePlane)
+{
+    D3DXMATRIX view, projection, clip;
+    const D3DXVECTOR3 eye(0, 10, 0), at(0, 0, 0), up(0, 0, 1);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&projection, 3.1415927f / 4.0f, 1.0f, 1.0f, 100.0f);
+    D3DXMatrixMultiply(&clip, &view, &projection);
+    d3d9::ViewVolume volume;
+    volume.clip = clip;
+    volume.shiftX = 1.0f / kSize;
+    volume.shiftY = -1.0f / kSize;
+    struct Case {
+        float lower[3], upper[3];
+        bool shows;
+        const char* what;
+    };
+    // At y = 0 the view reaches 4.14 to each side of the origin.
+    const Case cases[] = {
+        {{5, 0, -1}, {20, 0, 1}, false, "right of the view"},
+        {{-20, 0, -1}, {-5, 0, 1}, false, "left of it"},
+        {{-1, 0, 5}, {1, 0, 20}, false, "above it"},
+        {{-1, 0, -20}, {1, 0, -5}, false, "below it"},
+        {{-1, 9.5f, -1}, {1, 30, 1}, false, "nearer than the near plane, and behind the eye"},
+        {{-1, -200, -1}, {1, -95, 1}, false, "beyond the far plane"},
+        {{3, 0, -1}, {20, 0, 1}, true, "across the right edge"},
+        {{-1000, -1, -1000}, {1000, -1, 1000}, true, "corners beyond different planes"},
+        {{-1, -50, -1}, {1, 50, 1}, true, "through the eye"},
+        {{4.5f, 0, 4.5f}, {4.5f, 0, 4.5f}, false, "a point just outside a corner"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(volume.MayShow(c.lower, c.upper), c.shows) << c.what;
 }
 
 TEST_F(XFile, FailuresWriteNoOutput)
