@@ -41,7 +41,7 @@ HRESULT ReadXFile(const std::vector<std::uint8_t>& data, XFileMesh& mesh);
 
 // The steps of ReadXFile, open to the fuzz target (tests/fuzz) since each takes what another
 // program made. In the child: Assimp's scene as subsets of triangles, faces that index past their
-// mesh dropped; false when no triangle is left. Then the answer on the pipe, and its decoding in
+// mesh dropped; false when no triangle is left. Then the answer sent back, and its decoding in
 // the parent, which checks every count and index and fails on anything inconsistent.
 bool XFileMeshFromScene(const aiScene& scene, XFileMesh& mesh);
 std::vector<std::uint8_t> EncodeXFileMesh(const XFileMesh& mesh);
