@@ -24,8 +24,9 @@
 //  [x] Frames cost no allocation and no upload of their own: meshes and textures go to the GPU
 //      once, at load; a draw sets only the uniforms whose state changed since the last draw (the
 //      subsets of a mesh differ in material and texture alone); only the overlay's rectangle of
-//      text goes up each frame; one draw call per DrawSubset. What the GL driver allocates inside
-//      its calls is its own.
+//      text goes up each frame; at most one draw call per DrawSubset, which leaves out the runs of
+//      64 faces whose bounds lie wholly outside the view. What the GL driver allocates inside its
+//      calls is its own.
 //  [x] CRS_FPS set in the environment: the first frame's time and the frames of each second on
 //      stderr (platform/portable/frame_rate.h), for benchmarks
 //  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h),
