@@ -85,10 +85,6 @@ std::unique_ptr<DeviceFont> LoadFont(std::string* error)
     return font;
 }
 
-}  // namespace
-
-namespace {
-
 struct LoadedFont {
     std::unique_ptr<DeviceFont> font;
     std::string error;
