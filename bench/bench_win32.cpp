@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/portable/win32_window.h"
+#include "platform/portable/win32/window.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/windows/windows_sdk.h"
 #else
 #include "platform/portable/win_types.h"
-#include "platform/portable/win32.h"
-#include "platform/portable/d3d9.h"
-#include "platform/portable/d3dx9.h"
+#include "platform/portable/win32/win32.h"
+#include "platform/portable/d3d9/d3d9.h"
+#include "platform/portable/d3dx9/d3dx9.h"
 #endif

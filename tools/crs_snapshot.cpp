@@ -9,7 +9,7 @@
 
 #include "app/app.h"
 #include "motion/motion_state.h"
-#include "platform/portable/frame_capture.h"
+#include "platform/portable/d3d9/frame_capture.h"
 #include "render/device.h"
 #include "render/frame.h"
 #include "render/mesh_object.h"

@@ -1,5 +1,5 @@
 // The viewer's own entry and message loop, run headless under SDL's offscreen driver, with input
-// queued as SDL events between frames (platform/portable/present_hook.h): Escape, the close
+// queued as SDL events between frames (platform/portable/d3d9/present_hook.h): Escape, the close
 // button and Alt+F4 each end it with status 0 after one Cleanup; a device that cannot be made ends
 // it with status 1 after its two messages; 10,000 Up key-downs queued at once drive 10,000
 // plates; the window minimised, restored, resized and maximised while frames go on; and a long run
@@ -16,11 +16,11 @@
 #include "motion/motion_state.h"
 #include "motion/overlay_lines.h"
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/d3d9_fault_hook.h"
-#include "platform/portable/frame_capture.h"
-#include "platform/portable/message_box_hook.h"
-#include "platform/portable/present_hook.h"
-#include "platform/portable/win32_window.h"
+#include "platform/portable/d3d9/fault_hook.h"
+#include "platform/portable/d3d9/frame_capture.h"
+#include "platform/portable/win32/message_box_hook.h"
+#include "platform/portable/d3d9/present_hook.h"
+#include "platform/portable/win32/window.h"
 #include "render/device.h"
 #include "tests/platform/d3d_test_support.h"
 #include "tests/platform/win32_test_window.h"

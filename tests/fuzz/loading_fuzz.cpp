@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable/d3dx9_xfile.h"
-#include "platform/portable/texture_decode.h"
+#include "platform/portable/d3dx9/xfile.h"
+#include "platform/portable/d3dx9/texture_decode.h"
 #include "platform/portable/windows_path.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/portable/frame_capture.h"
+#include "platform/portable/d3d9/frame_capture.h"
 
 namespace test {
 

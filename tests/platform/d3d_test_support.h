@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable/d3d9.h"
-#include "platform/portable/d3dx9.h"
-#include "platform/portable/win32_window.h"
+#include "platform/portable/d3d9/d3d9.h"
+#include "platform/portable/d3dx9/d3dx9.h"
+#include "platform/portable/win32/window.h"
 
 namespace test {
 

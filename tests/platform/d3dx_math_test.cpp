@@ -2,7 +2,7 @@
 // product whose first factor acts first.
 #include <gtest/gtest.h>
 
-#include "platform/portable/d3dx9.h"
+#include "platform/portable/d3dx9/d3dx9.h"
 
 namespace {
 

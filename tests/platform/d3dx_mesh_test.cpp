@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable/d3d9_internal.h"
+#include "platform/portable/d3d9/internal.h"
 #include "tests/platform/d3d_test_support.h"
 
 namespace {

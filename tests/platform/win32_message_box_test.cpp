@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/message_box_hook.h"
-#include "platform/portable/win32.h"
-#include "platform/portable/win32_codepage.h"
+#include "platform/portable/win32/message_box_hook.h"
+#include "platform/portable/win32/win32.h"
+#include "platform/portable/win32/codepage.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/portable/win32_window.h"
+#include "platform/portable/win32/window.h"
 
 struct ReceivedMessage {
     HWND window;

@@ -20,7 +20,7 @@
 
 #include "tests/reference/probe_scene.h"
 #ifndef _WIN32
-#include "platform/portable/frame_capture.h"
+#include "platform/portable/d3d9/frame_capture.h"
 #endif
 
 namespace {

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/d3d9_fault_hook.h"
-#include "platform/portable/message_box_hook.h"
+#include "platform/portable/d3d9/fault_hook.h"
+#include "platform/portable/win32/message_box_hook.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
 #include "tests/platform/d3d_test_support.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/portable/message_box_hook.h"
+#include "platform/portable/win32/message_box_hook.h"
 #include "render/device.h"
 #include "render/frame.h"
 #include "render/mesh_object.h"

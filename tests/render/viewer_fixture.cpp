@@ -7,8 +7,8 @@
 #include "app/app.h"
 #include "motion/motion_state.h"
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/d3d9_fault_hook.h"
-#include "platform/portable/message_box_hook.h"
+#include "platform/portable/d3d9/fault_hook.h"
+#include "platform/portable/win32/message_box_hook.h"
 #include "render/device.h"
 
 namespace {

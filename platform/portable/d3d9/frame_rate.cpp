@@ -1,7 +1,7 @@
 // The frame counter of CRS_FPS: the wall-clock time of the first frame, so that a script which
 // noted when it started the program gets the time to the first frame, and the frames of each
 // second after it.
-#include "platform/portable/frame_rate.h"
+#include "platform/portable/d3d9/frame_rate.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/d3d9_internal.h"
-#include "platform/portable/d3dx9.h"
-#include "platform/portable/d3dx9_xfile.h"
+#include "platform/portable/d3d9/internal.h"
+#include "platform/portable/d3dx9/d3dx9.h"
+#include "platform/portable/d3dx9/xfile.h"
 #include "platform/portable/windows_path.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // with which Present copies frames and composites the window's text layer.
 #include <cstdio>
 
-#include "platform/portable/d3d9_internal.h"
+#include "platform/portable/d3d9/internal.h"
 
 namespace d3d9 {
 namespace {

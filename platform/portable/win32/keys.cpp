@@ -1,7 +1,7 @@
 // Keyboard translation between SDL and Win32. Virtual-key codes follow the key's meaning in the
 // current layout for letters (as Windows does) and its position for everything else; scan codes
 // are those of a PC keyboard (set 1), which Windows puts in bits 16..23 of lParam.
-#include "platform/portable/win32_keys.h"
+#include "platform/portable/win32/keys.h"
 
 #include <cstdint>
 

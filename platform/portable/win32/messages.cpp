@@ -3,8 +3,8 @@
 #include <deque>
 
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/win32_internal.h"
-#include "platform/portable/win32_keys.h"
+#include "platform/portable/win32/internal.h"
+#include "platform/portable/win32/keys.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Frame capture: the composed frame that Present keeps for the window's device, written as PNG
 // with stb_image_write.
-#include "platform/portable/frame_capture.h"
+#include "platform/portable/d3d9/frame_capture.h"
 
 #include <stb_image_write.h>
 
-#include "platform/portable/d3d9_internal.h"
+#include "platform/portable/d3d9/internal.h"
 
 bool CaptureWindowFrame(HWND window, std::vector<std::uint8_t>& rgba, int& width, int& height)
 {

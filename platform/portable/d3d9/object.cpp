@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/d3d9_fault_hook.h"
-#include "platform/portable/d3d9_internal.h"
+#include "platform/portable/d3d9/fault_hook.h"
+#include "platform/portable/d3d9/internal.h"
 
 namespace d3d9 {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/child_process.h"
-#include "platform/portable/d3d9_internal.h"
-#include "platform/portable/d3dx9.h"
-#include "platform/portable/texture_decode.h"
+#include "platform/portable/d3d9/internal.h"
+#include "platform/portable/d3dx9/d3dx9.h"
+#include "platform/portable/d3dx9/texture_decode.h"
 #include "platform/portable/windows_path.h"
 
 namespace {

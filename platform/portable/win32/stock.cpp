@@ -2,7 +2,7 @@
 // handles that are never freed; and the string length of kernel32.
 #include <cstring>
 
-#include "platform/portable/win32.h"
+#include "platform/portable/win32/win32.h"
 
 // Stock handles only need to be distinct, non-null and stable.
 struct HICON__ {};

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable/d3d9.h"
+#include "platform/portable/d3d9/d3d9.h"
 
 namespace d3d9 {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/d3d9_internal.h"
-#include "platform/portable/win32_window.h"
+#include "platform/portable/d3d9/internal.h"
+#include "platform/portable/win32/window.h"
 
 namespace d3d9 {
 namespace {

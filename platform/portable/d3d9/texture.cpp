@@ -1,7 +1,7 @@
 // Textures of the portable device: one RGBA8 GL texture each, point sampled and wrapped as
 // Direct3D's sampler defaults are. A texture holds a reference on its device.
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/d3d9_internal.h"
+#include "platform/portable/d3d9/internal.h"
 
 namespace d3d9 {
 

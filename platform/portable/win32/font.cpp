@@ -1,7 +1,7 @@
 // The default device-context font: found through fontconfig (DejaVu Sans Bold, from Debian's
 // fonts-dejavu-core, comes closest to Windows' bold "System" font), rasterised with stb_truetype,
 // on a thread of its own while the window that will show it is being made.
-#include "platform/portable/win32_font.h"
+#include "platform/portable/win32/font.h"
 
 #include <fontconfig/fontconfig.h>
 #include <stb_truetype.h>

@@ -2,7 +2,7 @@
 // with nine significant digits so that a line tells every bit of the value.
 #include <cstdio>
 
-#include "platform/portable/d3d9_internal.h"
+#include "platform/portable/d3d9/internal.h"
 
 namespace d3d9 {
 namespace {

@@ -1,6 +1,6 @@
 // Decoding a texture file with stb_image within limits, and checking the decoding child's answer;
 // no device is needed, so the fuzz target builds this alone.
-#include "platform/portable/texture_decode.h"
+#include "platform/portable/d3dx9/texture_decode.h"
 
 #include <stb_image.h>
 

@@ -2,7 +2,7 @@
 // materials. A crash, a hang (cut off after a minute) or a malformed answer from the worker is a
 // failed load. Assimp's flags give the file's own left-handed positions, normals, UVs and
 // winding, fan quads into triangles and bake the frames' transforms into the vertices.
-#include "platform/portable/d3dx9_xfile.h"
+#include "platform/portable/d3dx9/xfile.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>

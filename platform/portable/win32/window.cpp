@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable/win32_font.h"
-#include "platform/portable/win32_internal.h"
+#include "platform/portable/win32/font.h"
+#include "platform/portable/win32/internal.h"
 
 namespace {
 

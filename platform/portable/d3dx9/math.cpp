@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/d3dx9.h"
+#include "platform/portable/d3dx9/d3dx9.h"
 
 namespace {
 

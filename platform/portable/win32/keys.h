@@ -4,7 +4,7 @@
 
 #include <SDL.h>
 
-#include "platform/portable/win32.h"
+#include "platform/portable/win32/win32.h"
 
 struct KeyMessage {
     UINT message;   // WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN or WM_SYSKEYUP

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/message_box_hook.h"
-#include "platform/portable/win32_codepage.h"
-#include "platform/portable/win32_internal.h"
+#include "platform/portable/win32/message_box_hook.h"
+#include "platform/portable/win32/codepage.h"
+#include "platform/portable/win32/internal.h"
 
 namespace {
 

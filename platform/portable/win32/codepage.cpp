@@ -1,6 +1,6 @@
 // Code page 932 to UTF-8 through iconv (glibc's CP932 is Windows' own table, with the NEC and IBM
 // extensions and the Windows mappings of the wave dash and friends).
-#include "platform/portable/win32_codepage.h"
+#include "platform/portable/win32/codepage.h"
 
 #include <iconv.h>
 

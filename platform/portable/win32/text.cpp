@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "platform/portable/call_recorder.h"
-#include "platform/portable/win32_font.h"
-#include "platform/portable/win32_internal.h"
+#include "platform/portable/win32/font.h"
+#include "platform/portable/win32/internal.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/portable/win_types.h"
-#include "platform/portable/win32.h"
+#include "platform/portable/win32/win32.h"
 
 // A window's device context: the one DC of its window, handed out by GetDC.
 struct HDC__ {

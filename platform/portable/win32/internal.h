@@ -2,7 +2,7 @@
 // SDL window, whether a handle names a live window, the window that needs painting.
 #pragma once
 
-#include "platform/portable/win32_window.h"
+#include "platform/portable/win32/window.h"
 
 // The window record of an SDL window of ours, or null for any other window.
 HWND WindowFromSdl(SDL_Window* window);

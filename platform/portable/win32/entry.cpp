@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/portable/win32.h"
+#include "platform/portable/win32/win32.h"
 
 struct HINSTANCE__ {};
 
