@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <sstream>
 
+#include <sys/wait.h>
+
 #include "motion/course_table.h"
 #include "run_command.h"
+#include "tools/press_count.h"
 
 namespace {
 
@@ -96,29 +99,32 @@ TEST(CrsDrivePath, ZeroPressesIsJustTheHeader)
     EXPECT_EQ(Lines(r.out).size(), 1u);
 }
 
-TEST(CrsDriveArguments, HelpPrintsUsage)
+TEST(PressCount, TakesPlainWholeNumbersUpToTheLargest32BitValue)
 {
-    const CommandResult r = Drive({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("usage: crs-drive N"), std::string::npos);
-    EXPECT_EQ(r.err, "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"0", nullptr}, {"2147483647", nullptr}, {"-5", "N must not be negative"},
+        {"-x", "N is not a whole number"}, {"ten", "N is not a whole number"},
+        {"12x", "N is not a whole number"}, {"1.5", "N is not a whole number"},
+        {"+5", "N is not a whole number"}, {" 5", "N is not a whole number"},
+        {"", "N is not a whole number"}, {"2147483648", "N is too large"},
+        {"99999999999999999999999", "N is too large"},
+    };
+    for (const auto& [text, reason] : cases) {
+        std::int32_t presses = -1;
+        const char* error = ParsePresses(text, presses);
+        EXPECT_STREQ(error, reason) << "'" << text << "'";
+        if (reason == nullptr) EXPECT_EQ(presses, std::atoll(text));
+        else EXPECT_EQ(presses, -1) << "'" << text << "'";
+    }
 }
 
-TEST(CrsDriveArguments, BadArgumentsSayWhatIsWrongAndExitTwo)
+TEST(CrsDriveArguments, BadArgumentsSayWhatIsWrongThenTheUsageAndExitTwo)
 {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{}, "crs-drive: missing N"},
         {{"--path"}, "crs-drive: missing N"},
-        {{"-5"}, "crs-drive: N must not be negative: '-5'"},
         {{"--path", "-1"}, "crs-drive: N must not be negative: '-1'"},
-        {{"ten"}, "crs-drive: N is not a whole number: 'ten'"},
-        {{"12x"}, "crs-drive: N is not a whole number: '12x'"},
-        {{"1.5"}, "crs-drive: N is not a whole number: '1.5'"},
-        {{""}, "crs-drive: N is not a whole number: ''"},
-        {{"2147483648"}, "crs-drive: N is too large: '2147483648'"},
-        {{"99999999999999999999999"}, "crs-drive: N is too large: '99999999999999999999999'"},
         {{"--fast", "3"}, "crs-drive: unknown option: '--fast'"},
-        {{"-x"}, "crs-drive: unknown option: '-x'"},
         {{"3", "4"}, "crs-drive: more than one N given: '4'"},
     };
     for (const auto& [args, message] : cases) {
@@ -130,6 +136,23 @@ TEST(CrsDriveArguments, BadArgumentsSayWhatIsWrongAndExitTwo)
         ASSERT_GE(err.size(), 2u);
         EXPECT_EQ(err[0], message);
         EXPECT_EQ(err[1].rfind("usage: crs-drive N", 0), 0u);
+    }
+    const CommandResult help = Drive({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: crs-drive N", 0), 0u);
+}
+
+TEST(CrsDriveOutput, AFullDiskIsToldAndEndsWithStatusOne)
+{
+    for (const std::string args : {"300", "--path 2144"}) {
+        // Standard error into the pipe, standard output onto the full device.
+        std::FILE* run = popen((CRS_DRIVE_PATH " " + args + " 2>&1 >/dev/full").c_str(), "r");
+        ASSERT_NE(run, nullptr);
+        char said[200] = {};
+        const std::size_t length = std::fread(said, 1, sizeof said - 1, run);
+        EXPECT_EQ(WEXITSTATUS(pclose(run)), 1) << args;
+        EXPECT_EQ(std::string(said, length),
+                  "crs-drive: could not write the output: No space left on device\n");
     }
 }
 
