@@ -17,13 +17,14 @@ std::string WritePngFile(const std::string& path, int width, int height, int cha
         to->insert(to->end(), static_cast<unsigned char*>(data),
                    static_cast<unsigned char*>(data) + size);
     };
-    if (stbi_write_png_to_func(append, &bytes, width, height, channels, pixels,
-                               width * channels) == 0)
+    if (stbi_write_png_to_func(append, &bytes, width, height, channels, pixels, width * channels) ==
+        0)
         return path + ": the picture cannot be encoded";
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return path + ": " + std::strerror(errno);
     const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const int writeError = errno;
-    if (std::fclose(file) != 0 || !wrote) return path + ": " + std::strerror(wrote ? errno : writeError);
+    if (std::fclose(file) != 0 || !wrote)
+        return path + ": " + std::strerror(wrote ? errno : writeError);
     return "";
 }

