@@ -38,7 +38,8 @@ if [ "$case_name" = build ]; then
   # One resource type, RT_MANIFEST (24), with one entry, id 1.
   resources=$(sed -n '/The .rsrc Resource Directory section/,$p' <<<"$headers")
   grep -q 'Type Table: .*Num Names: 0, IDs: 1$' <<<"$resources" &&
-    grep -q 'Entry: ID: 0x000018' <<<"$resources" && grep -q 'Entry: ID: 0x000001' <<<"$resources" ||
+    grep -q 'Entry: ID: 0x000018' <<<"$resources" &&
+    grep -q 'Entry: ID: 0x000001' <<<"$resources" ||
     fail "the resources are not the manifest alone"
   grep -qaF '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' "$exe" ||
     fail "no asInvoker manifest"
