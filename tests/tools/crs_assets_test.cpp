@@ -334,4 +334,4 @@ TEST_F(CrsAssets, AFileOrFolderThatCannotBeWrittenIsToldAndEndsWithStatusOne)
     }
 }
 
-}   // namespace
+}  // namespace

@@ -152,4 +152,4 @@ TEST(CrsDriveOutput, AFullDiskIsToldAndEndsWithStatusOne)
     }
 }
 
-}   // namespace
+}  // namespace

@@ -81,4 +81,4 @@ TEST(CrsMapTool, WritesAPngOrSaysWhyNot)
     }
 }
 
-}   // namespace
+}  // namespace

@@ -101,4 +101,4 @@ TEST_F(CrsSnapshot, AnOutputThatCannotBeWrittenIsToldAndEndsWithStatusOne)
     }
 }
 
-}   // namespace
+}  // namespace
