@@ -40,8 +40,9 @@ bool WriteBytes(const std::filesystem::path& path, const std::string& bytes)
 bool WriteImages(const std::filesystem::path& dir, const std::vector<NamedImage>& images)
 {
     for (const NamedImage& image : images)
-        if (!WritePng(image.image, (dir / image.name).string()))
-            return Fail("cannot write " + (dir / image.name).string());
+        if (const std::string error = WritePng(image.image, (dir / image.name).string());
+            !error.empty())
+            return Fail("cannot write " + error);
     return true;
 }
 

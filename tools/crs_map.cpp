@@ -22,8 +22,8 @@ int main(int argc, char** argv)
         status >= 0)
         return status;
     const CourseMap map = DrawCourseMap(DriveCourse());
-    if (!WritePng(map.image, out)) {
-        std::fprintf(stderr, "crs-map: cannot write %s\n", out.c_str());
+    if (const std::string error = WritePng(map.image, out); !error.empty()) {
+        std::fprintf(stderr, "crs-map: cannot write %s\n", error.c_str());
         return 1;
     }
     return 0;

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "motion/motion_state.h"
@@ -13,6 +15,7 @@
 #include "render/device.h"
 #include "render/frame.h"
 #include "render/mesh_object.h"
+#include "tools/png_file.h"
 #include "tools/press_count.h"
 
 namespace {
@@ -100,10 +103,14 @@ int main(int argc, char** argv)
         WndProc(hWnd, WM_KEYDOWN, VK_UP, kUpKeyDownParam);
     Render(hdc);
 
-    const bool written = WriteWindowFramePng(hWnd, options.out);
+    std::vector<std::uint8_t> rgba;
+    int width = 0, height = 0;
+    const bool captured = CaptureWindowFrame(hWnd, rgba, width, height);
     Cleanup();
-    if (!written) {
-        std::fprintf(stderr, "crs-snapshot: cannot write '%s'\n", options.out);
+    const std::string error = captured ? WritePngFile(options.out, width, height, 4, rgba.data())
+                                       : std::string("no frame was presented");
+    if (!error.empty()) {
+        std::fprintf(stderr, "crs-snapshot: cannot write the snapshot: %s\n", error.c_str());
         return 1;
     }
     return 0;

@@ -7,7 +7,7 @@
 # Usage: deb_package_test.sh BUILD_DIR CRS_FRAME_DIFF
 set -euo pipefail
 build=$1 frame_diff=$2
-source "$(dirname "$0")/session.sh"
+source "$(dirname "$0")/../session.sh"
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo -n)
 
@@ -46,7 +46,7 @@ cp -r /usr/share/crs-move-pos "$work/data"
   { cat "$work/diff.txt"; fail "the installed crs-snapshot renders another frame than the build's"; }
 (cd "$work/data" && crs-snapshot --out "$work/start.png")
 
-start_xvfb
+start_xvfb "$work"
 check_launcher crs-move-pos / "$work/start.png"
 
 "${as_root[@]}" apt-get purge -y crs-move-pos >"$work/apt.log" 2>&1 ||

@@ -5,7 +5,7 @@
 # Usage: install_tree_test.sh BUILD_DIR CRS_FRAME_DIFF
 set -euo pipefail
 build=$1 frame_diff=$2
-source "$(dirname "$0")/session.sh"
+source "$(dirname "$0")/../session.sh"
 
 cmake --install "$build" --prefix "$work/installed" >"$work/install.log" ||
   { cat "$work/install.log"; fail "cmake --install failed"; }
@@ -36,5 +36,5 @@ cp -r "$tree/share/crs-move-pos" "$work/data"
 
 mkdir "$work/elsewhere" "$work/path"
 ln -s "$tree/bin/crs-move-pos" "$work/path/crs-move-pos"
-start_xvfb
+start_xvfb "$work"
 check_launcher "$work/path/crs-move-pos" "$work/elsewhere" "$work/start.png"

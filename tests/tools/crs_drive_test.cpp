@@ -6,12 +6,18 @@
 #include <cstdio>
 #include <sstream>
 
+#include <sys/wait.h>
+
 #include "motion/course_table.h"
 #include "run_command.h"
+#include "tools/press_count.h"
 
 namespace {
 
-CommandResult Drive(const std::vector<std::string>& args) { return RunCommand(CRS_DRIVE_PATH, args); }
+CommandResult Drive(const std::vector<std::string>& args)
+{
+    return RunCommand(CRS_DRIVE_PATH, args);
+}
 
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -21,29 +27,18 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-TEST(CrsDriveOverlay, ZeroPressesPrintsTheStartState)
+// A thousand laps later the car is back at the start, and the counter shows a full lap.
+TEST(CrsDriveOverlay, ShowsTheStartStateAfterWholeLapsWithTheCounterAtAFullLap)
 {
-    const CommandResult r = Drive({"0"});
+    const CommandResult r = Drive({"1072000"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
               "wx = -4000\nwy = 13000\nwz = 0\nvect_x = 0\nvect_y = 0\nvect_z = 0\n"
-              "fPosX = 4.000000\nfPosY = 0.000000\nfPosZ = -13.000000\nplate_pos = 0\n");
-    EXPECT_EQ(r.err, "");
-}
-
-TEST(CrsDriveOverlay, AfterPressesAndWholeLaps)
-{
-    EXPECT_EQ(Drive({"300"}).out,
-              "wx = -13846\nwy = -17481\nwz = -587\nvect_x = 4001\nvect_y = 2349\nvect_z = 0\n"
-              "fPosX = 13.846000\nfPosY = -0.587000\nfPosZ = 17.481001\nplate_pos = 300\n");
-    // A thousand laps later the car is back at the start, and the counter shows a full lap.
-    EXPECT_EQ(Drive({"1072000"}).out,
-              "wx = -4000\nwy = 13000\nwz = 0\nvect_x = 0\nvect_y = 0\nvect_z = 0\n"
               "fPosX = 4.000000\nfPosY = 0.000000\nfPosZ = -13.000000\nplate_pos = 1072\n");
-    const CommandResult next = Drive({"1072001"});
-    ASSERT_EQ(next.status, 0) << next.err;
-    ASSERT_FALSE(next.out.empty());
-    EXPECT_EQ(Lines(next.out).back(), "plate_pos = 1");
+    EXPECT_EQ(r.err, "");
+    const std::vector<std::string> next = Lines(Drive({"1072001"}).out);
+    ASSERT_FALSE(next.empty());
+    EXPECT_EQ(next.back(), "plate_pos = 1");
 }
 
 // The motion computed again from the course table with the library's sine and plain integer
@@ -52,7 +47,10 @@ struct ReferenceDrive {
     long wx = -4000, wy = 13000, wz = 0;
     int vect_x = 0, vect_y = 0;
 
-    static long Table(int angle) { return std::lround(4096.0 * std::sin(2.0 * M_PI * angle / 4096.0)); }
+    static long Table(int angle)
+    {
+        return std::lround(4096.0 * std::sin(2.0 * M_PI * angle / 4096.0));
+    }
     static long Scale(long x, long s)
     {
         const long product = x * s;
@@ -89,36 +87,40 @@ TEST(CrsDrivePath, TwoLapsMatchAnIndependentComputation)
     EXPECT_EQ(lines[1072], "1072,1071,-4000,13000,0,0,0,0,1024,4.000000,0.000000,-13.000000");
 }
 
-TEST(CrsDrivePath, ZeroPressesIsJustTheHeader)
+TEST(PressCount, TakesPlainWholeNumbersUpToTheLargest32BitValue)
 {
-    const CommandResult r = Drive({"--path", "0"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(Lines(r.out).size(), 1u);
+    const std::pair<const char*, const char*> cases[] = {
+        {"0", nullptr},
+        {"2147483647", nullptr},
+        {"-5", "N must not be negative"},
+        {"-x", "N is not a whole number"},
+        {"ten", "N is not a whole number"},
+        {"12x", "N is not a whole number"},
+        {"1.5", "N is not a whole number"},
+        {"+5", "N is not a whole number"},
+        {" 5", "N is not a whole number"},
+        {"", "N is not a whole number"},
+        {"2147483648", "N is too large"},
+        {"99999999999999999999999", "N is too large"},
+    };
+    for (const auto& [text, reason] : cases) {
+        std::int32_t presses = -1;
+        const char* error = ParsePresses(text, presses);
+        EXPECT_STREQ(error, reason) << "'" << text << "'";
+        if (reason == nullptr)
+            EXPECT_EQ(presses, std::atoll(text));
+        else
+            EXPECT_EQ(presses, -1) << "'" << text << "'";
+    }
 }
 
-TEST(CrsDriveArguments, HelpPrintsUsage)
-{
-    const CommandResult r = Drive({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("usage: crs-drive N"), std::string::npos);
-    EXPECT_EQ(r.err, "");
-}
-
-TEST(CrsDriveArguments, BadArgumentsSayWhatIsWrongAndExitTwo)
+TEST(CrsDriveArguments, BadArgumentsSayWhatIsWrongThenTheUsageAndExitTwo)
 {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{}, "crs-drive: missing N"},
         {{"--path"}, "crs-drive: missing N"},
-        {{"-5"}, "crs-drive: N must not be negative: '-5'"},
         {{"--path", "-1"}, "crs-drive: N must not be negative: '-1'"},
-        {{"ten"}, "crs-drive: N is not a whole number: 'ten'"},
-        {{"12x"}, "crs-drive: N is not a whole number: '12x'"},
-        {{"1.5"}, "crs-drive: N is not a whole number: '1.5'"},
-        {{""}, "crs-drive: N is not a whole number: ''"},
-        {{"2147483648"}, "crs-drive: N is too large: '2147483648'"},
-        {{"99999999999999999999999"}, "crs-drive: N is too large: '99999999999999999999999'"},
         {{"--fast", "3"}, "crs-drive: unknown option: '--fast'"},
-        {{"-x"}, "crs-drive: unknown option: '-x'"},
         {{"3", "4"}, "crs-drive: more than one N given: '4'"},
     };
     for (const auto& [args, message] : cases) {
@@ -130,6 +132,23 @@ TEST(CrsDriveArguments, BadArgumentsSayWhatIsWrongAndExitTwo)
         ASSERT_GE(err.size(), 2u);
         EXPECT_EQ(err[0], message);
         EXPECT_EQ(err[1].rfind("usage: crs-drive N", 0), 0u);
+    }
+    const CommandResult help = Drive({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: crs-drive N", 0), 0u);
+}
+
+TEST(CrsDriveOutput, AFullDiskIsToldAndEndsWithStatusOne)
+{
+    for (const std::string args : {"300", "--path 2144"}) {
+        // Standard error into the pipe, standard output onto the full device.
+        std::FILE* run = popen((CRS_DRIVE_PATH " " + args + " 2>&1 >/dev/full").c_str(), "r");
+        ASSERT_NE(run, nullptr);
+        char said[200] = {};
+        const std::size_t length = std::fread(said, 1, sizeof said - 1, run);
+        EXPECT_EQ(WEXITSTATUS(pclose(run)), 1) << args;
+        EXPECT_EQ(std::string(said, length),
+                  "crs-drive: could not write the output: No space left on device\n");
     }
 }
 

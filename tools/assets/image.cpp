@@ -1,12 +1,12 @@
-// Pixel operations, the text face of stb_easy_font (rectangles in a 7-pixel grid) and the PNG
-// writer of stb_image_write.
+// Pixel operations, the text face of stb_easy_font (rectangles in a 7-pixel grid) and PNG output.
 #include "tools/assets/image.h"
 
 #include <stb/stb_easy_font.h>
-#include <stb/stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
+
+#include "tools/png_file.h"
 
 Image MakeImage(int width, int height, Rgb fill)
 {
@@ -117,7 +117,7 @@ Rgb Shade(Rgb colour, double factor)
     return {channel(colour.r), channel(colour.g), channel(colour.b)};
 }
 
-bool WritePng(const Image& image, const std::string& path)
+std::string WritePng(const Image& image, const std::string& path)
 {
-    return stbi_write_png(path.c_str(), image.width, image.height, 3, image.pixels.data(), image.width * 3) != 0;
+    return WritePngFile(path, image.width, image.height, 3, image.pixels.data());
 }

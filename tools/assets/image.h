@@ -35,5 +35,5 @@ double Grain(int x, int y, int seed);
 // Scales a colour's channels, clamped to 0..255.
 Rgb Shade(Rgb colour, double factor);
 
-// Writes the picture as an 8-bit RGB PNG; false when the file cannot be written.
-bool WritePng(const Image& image, const std::string& path);
+// Writes the picture as an 8-bit RGB PNG; "" when written, otherwise what went wrong.
+std::string WritePng(const Image& image, const std::string& path);
