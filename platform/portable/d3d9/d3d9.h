@@ -13,8 +13,8 @@
 //      render-state ambient plus the lights' ambients, each light's N.L clamped to 0..1 (as the
 //      reference, Wine, does), specular with a local viewer when D3DRS_SPECULARENABLE is set,
 //      alpha from the diffuse term's source; stage 0 modulates texture and lit colour, point
-//      sampled, wrapped; depth test less-or-equal on a 16-bit depth buffer; counter-clockwise faces culled;
-//      Direct3D 9's pixel centres and 0..1 clip depth
+//      sampled, wrapped; depth test less-or-equal on a 16-bit depth buffer; counter-clockwise
+//      faces culled; Direct3D 9's pixel centres and 0..1 clip depth
 //  [x] Render states honoured: D3DRS_ZENABLE, D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_SPECULARENABLE,
 //      D3DRS_CULLMODE, D3DRS_COLORVERTEX and D3DRS_DIFFUSE/AMBIENT/SPECULAR/EMISSIVEMATERIALSOURCE
 //      (defaults COLOR1, MATERIAL, COLOR2, MATERIAL); every other state is accepted and kept
