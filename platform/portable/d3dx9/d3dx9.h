@@ -15,9 +15,10 @@
 //      none; quads and polygons fanned; frame transforms baked into the vertices;
 //      MeshVertexColors as each vertex's diffuse colour (a D3DCOLOR)
 //  [x] The text grammar as D3DX reads it: whole numbers in float fields, // and # comments,
-//      template declarations, Header, commas or semicolons as separators, CRLF, names with dashes
-//      or leading digits (rewritten for Assimp by xfile_text.h before it parses; Wine 8.0's D3DX
-//      refuses whole numbers in float fields, and mangles a second mesh in a child frame)
+//      template declarations, Header, commas or semicolons as separators and runs of them, CRLF,
+//      names with dashes or leading digits (rewritten for Assimp by xfile_text.h before it
+//      parses; Wine 8.0's D3DX refuses whole numbers in float fields, and mangles a second mesh
+//      in a child frame)
 //  [x] D3DXCreateTextureFromFileA: BMP, PNG, TGA, JPG, GIF, PSD, HDR, PIC, PNM, and DDS in DXT1,
 //      DXT3, DXT5, A8R8G8B8, X8R8G8B8, R8G8B8, R5G6B5, A1R5G5B5 (and the other RGB bit-mask
 //      formats) with every mip level the file claims present, found as Windows would find them

@@ -19,6 +19,8 @@ struct Token {
     std::size_t begin, end;  // in the file's bytes
 };
 
+bool IsSeparator(char c) { return c == ',' || c == ';'; }
+
 bool EndsWord(char c)
 {
     return static_cast<unsigned char>(c) <= ' ' || std::strchr("{},;\"<#", c) != nullptr;
@@ -81,13 +83,19 @@ struct Rewrite {
         return headerStart[open] < open ? Text(headerStart[open]) : std::string();
     }
     // Writes tokens [first, end), a space after each: Assimp reads "1,0" as 1.0, and wants a
-    // string's semicolon straight after its closing quote.
+    // string's semicolon straight after its closing quote. D3DX takes any number of separators
+    // where Assimp takes at most two (one closing the value, one the list): runs are cut to two.
     bool Emit(std::size_t first, std::size_t end)
     {
         for (std::size_t t = first; t < end; ++t) {
-            if ((tokens[t].kind == Kind::Comma || tokens[t].kind == Kind::Semicolon) &&
-                !out.empty() && out.back() == ' ')
-                out.pop_back();
+            if (tokens[t].kind == Kind::Comma || tokens[t].kind == Kind::Semicolon) {
+                if (!out.empty() && out.back() == ' ') out.pop_back();
+                const std::size_t n = out.size();
+                if (n >= 2 && IsSeparator(out[n - 1]) && IsSeparator(out[n - 2])) {
+                    out += ' ';
+                    continue;
+                }
+            }
             out += Text(t);
             out += ' ';
         }
