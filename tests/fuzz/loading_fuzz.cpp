@@ -6,7 +6,9 @@
 //      parent must then accept unchanged;
 //   2  a texture file's header against the size limits, checked before decoding;
 //   3  the texture child's answer, checked by the parent;
-//   4  a texture or mesh name resolved as Windows would, in a folder of a few files.
+//   4  a texture or mesh name resolved as Windows would, in a folder of a few files;
+//   5  a text X file rewritten for Assimp (also in the child), which must be a fixed point.
+// Case 2 covers DDS headers too.
 // The first byte picks one; the rest is its input.
 #include <assimp/material.h>
 #include <assimp/mesh.h>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "platform/portable/d3dx9/xfile.h"
+#include "platform/portable/d3dx9/xfile_text.h"
 #include "platform/portable/d3dx9/texture_decode.h"
 #include "platform/portable/windows_path.h"
 
@@ -212,17 +215,26 @@ void FuzzName(Input& in)
     }
 }
 
+void FuzzXFileText(Input& in)
+{
+    std::vector<std::uint8_t> data = in.Rest();
+    if (!NormaliseXFileText(data)) return;
+    std::vector<std::uint8_t> again = data;
+    Require(NormaliseXFileText(again) && again == data, "a rewritten file is rewritten to itself");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     Input in(data, size);
-    switch (in.Byte() % 5) {
+    switch (in.Byte() % 6) {
     case 0: FuzzXFileAnswer(in); break;
     case 1: FuzzScene(in); break;
     case 2: FuzzTextureHeader(in); break;
     case 3: FuzzTextureAnswer(in); break;
     case 4: FuzzName(in); break;
+    case 5: FuzzXFileText(in); break;
     }
     return 0;
 }

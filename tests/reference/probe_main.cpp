@@ -9,6 +9,8 @@
 //   specular          the same with a white specular light;
 //   stretch           the same with the window made 600 by 450 after the device, so that Present
 //                     stretches the back buffer over a smaller client area;
+//   scene FILE        draws the X file FILE (and its textures, named from the current folder) in
+//                     the course's place, without the car;
 //   counts FILE...    loads each X file and its textures as the viewer does and prints one line
 //                     per file: materials, faces, faces per subset, textures loaded.
 // On the portable backend, "capture FILE.png" after the scene's words writes the 30th frame there
@@ -88,8 +90,12 @@ void PrintCounts(IDirect3DDevice9* device, const char* file)
 int RunScene(HWND window, IDirect3DDevice9* device, const std::vector<std::string>& words)
 {
     ProbeMesh course = {}, car = {};
-    const bool complete = LoadProbeMesh(device, "probe_course.x", &course) &&
-                          LoadProbeMesh(device, "probe_car.x", &car);
+    const char* courseFile = "probe_course.x";
+    for (std::size_t i = 0; i + 1 < words.size(); ++i)
+        if (words[i] == "scene") courseFile = words[i + 1].c_str();
+    const bool withCar = std::strcmp(courseFile, "probe_course.x") == 0;
+    const bool complete = LoadProbeMesh(device, courseFile, &course) &&
+                          (!withCar || LoadProbeMesh(device, "probe_car.x", &car));
     SetProbeRenderStates(device);
     if (Has(words, "stretch"))
         SetWindowPos(window, NULL, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER);

@@ -108,10 +108,12 @@ void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const Pro
         D3DXMatrixMultiply(&world, &world, &step);
         DrawMesh(device, course, world, 0.3f, specular);
 
-        D3DXMatrixRotationY(&world, 3.1415927f);
-        D3DXMatrixScaling(&step, 0.3f, 0.3f, 0.3f);
-        D3DXMatrixMultiply(&world, &world, &step);
-        DrawMesh(device, car, world, 0.0f, specular);
+        if (car.mesh) {
+            D3DXMatrixRotationY(&world, 3.1415927f);
+            D3DXMatrixScaling(&step, 0.3f, 0.3f, 0.3f);
+            D3DXMatrixMultiply(&world, &world, &step);
+            DrawMesh(device, car, world, 0.0f, specular);
+        }
         device->EndScene();
     }
     device->Present(NULL, NULL, NULL, NULL);

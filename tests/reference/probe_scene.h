@@ -23,8 +23,8 @@ void ReleaseProbeMesh(ProbeMesh* mesh);
 // The viewer's four render states.
 void SetProbeRenderStates(IDirect3DDevice9* device);
 
-// One frame: clear to grey, the course and then the car, present. The course drawing's light
-// has no specular colour; `specularLight` gives it a white one (and turns it a little), to
-// compare the specular term too.
+// One frame: clear to grey, the course and then the car (when one is loaded), present. The
+// course drawing's light has no specular colour; `specularLight` gives it a white one (and turns
+// it a little), to compare the specular term too.
 void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const ProbeMesh& car,
                     bool specularLight);

@@ -12,12 +12,17 @@
 //      inverse transpose of world*view and not renormalised, directional lights (up to 8), the
 //      render-state ambient plus the lights' ambients, each light's N.L clamped to 0..1 (as the
 //      reference, Wine, does), specular with a local viewer when D3DRS_SPECULARENABLE is set,
-//      alpha from the material's diffuse; stage 0 modulates texture and lit colour, point sampled,
-//      wrapped; depth test less-or-equal on a 16-bit depth buffer; counter-clockwise faces culled;
-//      Direct3D 9's pixel centres and 0..1 clip depth
+//      alpha from the diffuse term's source; stage 0 modulates texture and lit colour, point
+//      sampled, wrapped; depth test less-or-equal on a 16-bit depth buffer; counter-clockwise
+//      faces culled; Direct3D 9's pixel centres and 0..1 clip depth
 //  [x] Render states honoured: D3DRS_ZENABLE, D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_SPECULARENABLE,
-//      D3DRS_CULLMODE; every other state is accepted and kept (GetRenderState returns it)
-//      without effect
+//      D3DRS_CULLMODE, D3DRS_COLORVERTEX and D3DRS_DIFFUSE/AMBIENT/SPECULAR/EMISSIVEMATERIALSOURCE
+//      (defaults COLOR1, MATERIAL, COLOR2, MATERIAL); every other state is accepted and kept
+//      (GetRenderState returns it) without effect
+//  [x] Vertex colours (meshes with MeshVertexColors): with D3DRS_COLORVERTEX on, a term whose
+//      source is D3DMCS_COLOR1 takes the vertex's diffuse colour, and one whose source the vertex
+//      lacks (COLOR1 without a colour, COLOR2: vertices carry no specular colour) the material's;
+//      unlit, the vertex colour is drawn as it is (white without one)
 //  [x] Present stretches the back buffer (sized from the client area at creation) over the current
 //      client area, then composites the rectangle of the window's text layer drawn since the last
 //      Present (TextOutA) and clears it
@@ -34,7 +39,7 @@
 // Not implemented:
 //  [ ] QueryInterface, vertex/index buffers, DrawPrimitive*, shaders, surfaces, Reset, GetCaps and
 //      the rest of the device's methods; point and spot lights (set and enabled, they light
-//      nothing); fog; blending; vertex colours; texture stages above 0; multisampling;
+//      nothing); fog; blending; vertex specular colours; texture stages above 0; multisampling;
 //      full-screen mode; Present's rectangles and override window (D3DERR_INVALIDCALL)
 //
 // Call recorder lines (platform/portable/call_recorder.h), one per call, floats as "%.9g":
@@ -196,9 +201,20 @@ typedef enum _D3DRENDERSTATETYPE {
     D3DRS_COLORVERTEX = 141,
     D3DRS_LOCALVIEWER = 142,
     D3DRS_NORMALIZENORMALS = 143,
+    D3DRS_DIFFUSEMATERIALSOURCE = 145,
+    D3DRS_SPECULARMATERIALSOURCE = 146,
+    D3DRS_AMBIENTMATERIALSOURCE = 147,
+    D3DRS_EMISSIVEMATERIALSOURCE = 148,
     D3DRS_BLENDOPALPHA = 209,
     D3DRS_FORCE_DWORD = 0x7fffffff
 } D3DRENDERSTATETYPE;
+
+typedef enum _D3DMATERIALCOLORSOURCE {
+    D3DMCS_MATERIAL = 0,
+    D3DMCS_COLOR1 = 1,
+    D3DMCS_COLOR2 = 2,
+    D3DMCS_FORCE_DWORD = 0x7fffffff
+} D3DMATERIALCOLORSOURCE;
 
 typedef enum _D3DTRANSFORMSTATETYPE {
     D3DTS_VIEW = 2,

@@ -54,6 +54,10 @@ void SetDefaultRenderStates(DWORD* states, bool depthBuffer)
     states[D3DRS_ZFUNC] = 4;  // D3DCMP_LESSEQUAL
     states[D3DRS_LIGHTING] = TRUE;
     states[D3DRS_COLORVERTEX] = TRUE;
+    states[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+    states[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+    states[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
+    states[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
     states[D3DRS_LOCALVIEWER] = TRUE;
 }
 
@@ -355,6 +359,19 @@ void Device::UploadLighting()
 {
     const PipelineUniforms& u = pipeline_.uniforms;
     glUniform1i(u.lighting, renderStates_[D3DRS_LIGHTING] != FALSE);
+    // Each material colour's source; with D3DRS_COLORVERTEX off every one is the material's.
+    const bool colorVertex = renderStates_[D3DRS_COLORVERTEX] != FALSE;
+    const D3DRENDERSTATETYPE sources[4] = {D3DRS_DIFFUSEMATERIALSOURCE, D3DRS_AMBIENTMATERIALSOURCE,
+                                           D3DRS_SPECULARMATERIALSOURCE,
+                                           D3DRS_EMISSIVEMATERIALSOURCE};
+    GLint source[4];
+    for (int k = 0; k < 4; ++k) {
+        const DWORD value = renderStates_[sources[k]];
+        source[k] = colorVertex && (value == D3DMCS_COLOR1 || value == D3DMCS_COLOR2)
+                        ? static_cast<GLint>(value)
+                        : D3DMCS_MATERIAL;
+    }
+    glUniform4iv(u.colorSource, 1, source);
 
     const DWORD ambient = renderStates_[D3DRS_AMBIENT];
     float ambientSum[3] = {static_cast<float>((ambient >> 16) & 0xff) / 255.0f,

@@ -23,6 +23,7 @@ struct PipelineUniforms {
     GLint worldView, projection, normalMatrix, pixelOffset;
     GLint lighting, specularEnable, ambient;
     GLint materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower;
+    GLint colorSource;  // diffuse, ambient, specular, emissive: D3DMCS_* after D3DRS_COLORVERTEX
     GLint lightCount, lightDirection, lightDiffuse, lightSpecular;
     GLint textured, texture;
 };

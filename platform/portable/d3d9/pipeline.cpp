@@ -18,6 +18,8 @@ const char* const kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec2 aTexCoord;
+layout(location = 3) in vec4 aColor;
+layout(location = 4) in float aHasColor;
 
 uniform mat4 uWorldView;
 uniform mat4 uProjection;
@@ -31,6 +33,7 @@ uniform vec4 uMaterialAmbient;
 uniform vec4 uMaterialSpecular;
 uniform vec4 uMaterialEmissive;
 uniform float uMaterialPower;
+uniform ivec4 uColorSource;
 uniform int uLightCount;
 uniform vec3 uLightDirection[8];
 uniform vec4 uLightDiffuse[8];
@@ -39,6 +42,13 @@ uniform vec4 uLightSpecular[8];
 out vec4 vDiffuse;
 out vec3 vSpecular;
 out vec2 vTexCoord;
+
+// A material colour from its source (D3DMCS_*): vertices carry a diffuse colour (COLOR1) at
+// most, and a source that the vertex lacks gives the material's colour.
+vec4 Source(int source, vec4 material)
+{
+    return source == 1 && aHasColor > 0.5 ? aColor : material;
+}
 
 void main()
 {
@@ -51,7 +61,7 @@ void main()
     vTexCoord = aTexCoord;
 
     if (!uLighting) {
-        vDiffuse = vec4(1.0);
+        vDiffuse = aHasColor > 0.5 ? aColor : vec4(1.0);
         vSpecular = vec3(0.0);
         return;
     }
@@ -67,10 +77,12 @@ void main()
             if (nDotH > 0.0) specular += uLightSpecular[i].rgb * pow(nDotH, uMaterialPower);
         }
     }
-    vec3 color = uMaterialEmissive.rgb + uMaterialAmbient.rgb * uAmbient
-               + uMaterialDiffuse.rgb * diffuse;
-    vDiffuse = clamp(vec4(color, uMaterialDiffuse.a), 0.0, 1.0);
-    vSpecular = clamp(uMaterialSpecular.rgb * specular, 0.0, 1.0);
+    vec4 materialDiffuse = Source(uColorSource.x, uMaterialDiffuse);
+    vec3 color = Source(uColorSource.w, uMaterialEmissive).rgb
+               + Source(uColorSource.y, uMaterialAmbient).rgb * uAmbient
+               + materialDiffuse.rgb * diffuse;
+    vDiffuse = clamp(vec4(color, materialDiffuse.a), 0.0, 1.0);
+    vSpecular = clamp(Source(uColorSource.z, uMaterialSpecular).rgb * specular, 0.0, 1.0);
 }
 )";
 
@@ -187,6 +199,7 @@ bool CreatePipeline(Pipeline& pipeline)
     u.materialSpecular = glGetUniformLocation(p, "uMaterialSpecular");
     u.materialEmissive = glGetUniformLocation(p, "uMaterialEmissive");
     u.materialPower = glGetUniformLocation(p, "uMaterialPower");
+    u.colorSource = glGetUniformLocation(p, "uColorSource");
     u.lightCount = glGetUniformLocation(p, "uLightCount");
     u.lightDirection = glGetUniformLocation(p, "uLightDirection");
     u.lightDiffuse = glGetUniformLocation(p, "uLightDiffuse");

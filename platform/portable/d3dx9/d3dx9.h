@@ -1,28 +1,47 @@
 // D3DX9 for the portable backend: the value types, matrix operations, X-file mesh loading and
 // texture loading that the viewer uses, with the SDK's names, signatures, values and results.
-// Meshes are read with Assimp, textures with stb_image; the matrices follow D3DX's definitions.
+// Meshes are read with Assimp, textures with stb_image and libsquish (DDS); the matrices follow
+// D3DX's definitions.
 //
 // Implemented:
 //  [x] D3DXVECTOR3, D3DXCOLOR (usable as D3DCOLORVALUE), D3DXMATRIX, D3DXMATRIXA16 (16-byte aligned)
 //  [x] D3DXMatrixIdentity, Translation, Scaling, RotationX/Y/Z, Multiply (the output may be an
 //      input), LookAtLH, PerspectiveFovLH: row vectors, left-handed, single precision
-//  [x] D3DXLoadMeshFromXA: text X files (binary ones go through Assimp too, untested); one mesh whose subset i is exactly the faces of
-//      material i; materials in file order with their texture names; D3DX's default material
-//      when the file has none; quads and polygons fanned; frame transforms baked into the vertices
-//  [x] D3DXCreateTextureFromFileA: BMP, PNG, TGA, JPG, GIF, PSD, HDR, PIC, PNM, found as Windows
-//      would find them (backslash separators, any letter case); drawn from its full-size image;
-//      an image whose header claims more than the device's largest texture side, or more than
-//      8192 by 8192 pixels, fails before it is decoded
+//  [x] D3DXLoadMeshFromXA: text, binary and compressed (tzip) X files through Assimp; one mesh
+//      whose subset i is exactly the faces of material i; the materials are each mesh's
+//      MeshMaterialList in its order, inline or named ({Red}, { Red }) wherever the file defines
+//      them, and a file of several meshes gives their lists one after another, each mesh's faces
+//      in its own part (equal materials not merged); D3DX's default material when the file has
+//      none; quads and polygons fanned; frame transforms baked into the vertices;
+//      MeshVertexColors as each vertex's diffuse colour (a D3DCOLOR)
+//  [x] The text grammar as D3DX reads it: whole numbers in float fields, // and # comments,
+//      template declarations, Header, commas or semicolons as separators and runs of them, CRLF,
+//      names with dashes or leading digits (rewritten for Assimp by xfile_text.h before it
+//      parses; Wine 8.0's D3DX refuses whole numbers in float fields, and mangles a second mesh
+//      in a child frame)
+//  [x] D3DXCreateTextureFromFileA: BMP, PNG, TGA, JPG, GIF, PSD, HDR, PIC, PNM, and DDS in DXT1,
+//      DXT3, DXT5, A8R8G8B8, X8R8G8B8, R8G8B8, R5G6B5, A1R5G5B5 (and the other RGB bit-mask
+//      formats) with every mip level the file claims present, found as Windows would find them
+//      (backslash separators, any letter case); sides rounded up to powers of two and resampled
+//      with D3DX's documented default, the triangle filter (Wine 8.0 logs that filter as
+//      unhandled and resamples by point: a 48 by 24 image differs there at the band edges);
+//      an image whose header claims, before or after rounding, more than the device's largest
+//      texture side or more than 8192 by 8192 pixels fails before it is decoded
 //  [x] ID3DXBuffer (GetBufferPointer, GetBufferSize), ID3DXMesh (DrawSubset, GetNumFaces,
 //      GetNumVertices, LockAttributeBuffer with D3DLOCK_READONLY: each face's subset), reference
 //      counts
 // Not implemented:
 //  [ ] adjacency and effect-instance outputs of the mesh loader (asking for them fails the call
-//      with E_NOTIMPL), vertex colours, skinning and animation in X files
+//      with E_NOTIMPL), skinning and animation in X files; a mesh without a MeshMaterialList
+//      beside one with a list takes the other's first material (Assimp's choice) where D3DX gives
+//      it the default material; a material list shorter than the faces (Assimp repeats nothing)
+//  [ ] the text rewrite applies to text files only: a compressed text (tzip) file still needs
+//      floats written as floats
 //  [ ] writable attribute buffers: a lock without D3DLOCK_READONLY fails with D3DERR_INVALIDCALL
 //      (the faces are grouped by subset on the GPU once, at load); GetAttributeTable
-//  [ ] texture sizes rounded to powers of two, mip levels below the first (never sampled by the
-//      default point filter), the other D3DX functions
+//  [ ] mip levels below the first are checked but not kept (the default point filter never
+//      samples them); DDS cube maps, volumes, DX10 headers and luminance formats; the other D3DX
+//      functions
 //  [ ] Assimp parses in a child process, so a hostile file that crashes or hangs it, or has it
 //      allocate more than 4 GiB (a count of a billion vertices), only fails the load; but an
 //      out-of-range normal index that lands in readable memory gives arbitrary normals, and an

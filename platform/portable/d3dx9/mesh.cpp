@@ -83,6 +83,12 @@ public:
         glEnableVertexAttribArray(2);
         glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(XFileVertex),
                               reinterpret_cast<const void*>(offsetof(XFileVertex, texCoord)));
+        glEnableVertexAttribArray(3);
+        glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(XFileVertex),
+                              reinterpret_cast<const void*>(offsetof(XFileVertex, color)));
+        glEnableVertexAttribArray(4);
+        glVertexAttribPointer(4, 1, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(XFileVertex),
+                              reinterpret_cast<const void*>(offsetof(XFileVertex, hasColor)));
         glBindVertexArray(0);
         BuildChunks(mesh);
     }

@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "platform/portable/child_process.h"
+#include "platform/portable/d3dx9/xfile_text.h"
 
 namespace {
 
@@ -54,6 +55,13 @@ XFileMaterial ConvertMaterial(const aiMaterial& source)
     return out;
 }
 
+// D3DX keeps vertex colours as D3DCOLOR: each channel clamped and rounded to a byte.
+std::uint8_t ColorByte(float channel)
+{
+    const float clamped = channel < 0.0f ? 0.0f : (channel > 1.0f ? 1.0f : channel);
+    return static_cast<std::uint8_t>(clamped * 255.0f + 0.5f);
+}
+
 }  // namespace
 
 // Gathers every triangle of material i, over all of Assimp's meshes, into subset i. Faces that
@@ -94,6 +102,12 @@ bool XFileMeshFromScene(const aiScene& scene, XFileMesh& out)
                     vertex.texCoord[0] = mesh.mTextureCoords[0][v].x;
                     vertex.texCoord[1] = mesh.mTextureCoords[0][v].y;
                 }
+                if (mesh.mColors[0]) {
+                    const aiColor4D& c = mesh.mColors[0][v];
+                    const float rgba[4] = {c.r, c.g, c.b, c.a};
+                    for (int k = 0; k < 4; ++k) vertex.color[k] = ColorByte(rgba[k]);
+                    vertex.hasColor = 255;
+                }
                 out.vertices.push_back(vertex);
             }
             for (unsigned f = 0; f < mesh.mNumFaces && mesh.mFaces; ++f) {
@@ -117,8 +131,9 @@ bool XFileMeshFromScene(const aiScene& scene, XFileMesh& out)
 
 namespace {
 
-bool Parse(const std::vector<std::uint8_t>& data, XFileMesh& out)
+bool Parse(std::vector<std::uint8_t>& data, XFileMesh& out)
 {
+    if (!NormaliseXFileText(data)) return false;
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFileFromMemory(
         data.data(), data.size(),
@@ -222,7 +237,8 @@ namespace {
 bool ParseJob(const std::vector<std::uint8_t>& data, int, std::vector<std::uint8_t>& out)
 {
     XFileMesh parsed;
-    if (!Parse(data, parsed)) return false;
+    std::vector<std::uint8_t> text = data;
+    if (!Parse(text, parsed)) return false;
     out = EncodeXFileMesh(parsed);
     return true;
 }

@@ -11,10 +11,15 @@
 
 struct aiScene;
 
+// The diffuse colour is the file's MeshVertexColors entry as a D3DCOLOR's bytes, in R, G, B, A
+// order; hasColor is 255 where the vertex has one and 0 where its material stands instead.
 struct XFileVertex {
     float position[3];
     float normal[3];
     float texCoord[2];
+    std::uint8_t color[4];
+    std::uint8_t hasColor;
+    std::uint8_t padding[3];
 };
 
 // Subset i: the triangles of material i, as a range of the index list.
