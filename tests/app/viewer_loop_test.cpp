@@ -23,7 +23,7 @@
 #include "platform/portable/win32/window.h"
 #include "render/device.h"
 #include "tests/platform/d3d_test_support.h"
-#include "tests/platform/win32_test_window.h"
+#include "tests/platform/win32/test_window.h"
 #include "tests/render/viewer_fixture.h"
 #include "tests/tools/run_command.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "win32_test_window.h"
+#include "tests/platform/win32/test_window.h"
 
 namespace {
 
@@ -111,37 +111,6 @@ TEST_F(Win32Window, CreationSendsNcCreateAndCreateThenFirstShowSendsSizeMoveAndU
     DestroyWindow(second);
 }
 
-TEST_F(Win32Window, SetWindowPosTakesOuterSizeAndPlaceAndTheProcedureHearsTheNewSize)
-{
-    ASSERT_TRUE(SetWindowPos(window, nullptr, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER));
-    RECT client{};
-    GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 600 - 8);
-    EXPECT_EQ(client.bottom, 450 - 27);
-    TakeAllMessages();
-    const std::vector<ReceivedMessage> sizes = ReceivedOf(WM_SIZE);
-    ASSERT_EQ(sizes.size(), 1u);
-    EXPECT_EQ(LOWORD(sizes[0].lParam), 600 - 8);
-    EXPECT_EQ(HIWORD(sizes[0].lParam), 450 - 27);
-
-    // SWP_NOMOVE kept the place; a move without SWP_NOSIZE's counterpart keeps the size.
-    POINT origin{0, 0};
-    ASSERT_TRUE(ClientToScreen(window, &origin));
-    EXPECT_EQ(origin.x, 4);
-    EXPECT_EQ(origin.y, 23);
-    ASSERT_TRUE(SetWindowPos(window, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
-    POINT inside{5, 6};
-    ASSERT_TRUE(ClientToScreen(window, &inside));
-    EXPECT_EQ(inside.x, 30 + 4 + 5);
-    EXPECT_EQ(inside.y, 40 + 23 + 6);
-    GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 600 - 8);
-
-    DestroyWindow(window);
-    EXPECT_FALSE(SetWindowPos(window, nullptr, 0, 0, 100, 100, 0));
-    EXPECT_FALSE(ClientToScreen(window, &inside));
-}
-
 LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ReceivedMessages().push_back({window, message, wParam, lParam});
@@ -161,49 +130,6 @@ TEST_F(Win32Window, ProcedureRefusingWmCreateFailsTheCreation)
                               nullptr, nullptr, nullptr),
               nullptr);
     EXPECT_EQ(ReceivedOf(WM_DESTROY).size(), 1u);
-}
-
-TEST(Win32Classes, RegistrationRules)
-{
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "Registration Rules";
-    const ATOM atom = RegisterClassExA(&wc);
-    EXPECT_NE(atom, 0);
-    wc.lpszClassName = "REGISTRATION rules";
-    EXPECT_EQ(RegisterClassExA(&wc), 0) << "class names ignore case";
-    wc.lpszClassName = "another";
-    wc.cbSize = sizeof wc - 1;
-    EXPECT_EQ(RegisterClassExA(&wc), 0) << "wrong cbSize";
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = nullptr;
-    EXPECT_EQ(RegisterClassExA(&wc), 0) << "no procedure";
-    EXPECT_EQ(CreateWindowExA(0, "no such class", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                              nullptr, nullptr, nullptr),
-              nullptr);
-}
-
-TEST(Win32Stock, StockHandlesAreDistinctStableAndOnlyForStockIdentifiers)
-{
-    const HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(LoadIconA(nullptr, IDI_APPLICATION), icon);
-    EXPECT_NE(LoadIconA(nullptr, IDI_ERROR), icon);
-    const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
-    ASSERT_NE(arrow, nullptr);
-    EXPECT_NE(arrow, icon) << "the arrow shares its number with the application icon";
-    EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), arrow);
-    EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(32647)), nullptr);
-    EXPECT_EQ(LoadIconA(nullptr, "named"), nullptr);
-
-    const HGDIOBJ black = GetStockObject(BLACK_BRUSH);
-    ASSERT_NE(black, nullptr);
-    EXPECT_EQ(GetStockObject(BLACK_BRUSH), black);
-    EXPECT_NE(GetStockObject(WHITE_BRUSH), black);
-    EXPECT_EQ(GetStockObject(9), nullptr);
-    EXPECT_EQ(GetStockObject(DC_PEN + 1), nullptr);
-    EXPECT_EQ(GetStockObject(-1), nullptr);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "../tools/run_command.h"
+#include "tests/tools/run_command.h"
 
 namespace {
 
