@@ -1,50 +1,16 @@
 // The portable device draws what Direct3D 9 draws, under the viewer's own camera, light and render
 // states: the lighting facts measured on the reference, specular, point-sampled wrapped textures,
 // culling, depth, clip depth, state changed between draws, the stretch and text layer of Present,
-// the scene brackets, a failed GL context, and frames that allocate nothing.
+// the scene brackets and a failed GL context.
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 
 #include "render/device.h"
 #include "render/drawing.h"
 #include "tests/platform/d3d_test_support.h"
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-// Counts every allocation of the test program, so a frame can be shown to make none. Every form
-// that pairs with the plain delete is replaced, so that no block from another allocator (the
-// AddressSanitizer's, for one) reaches free.
-void* operator new(std::size_t size)
-{
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    ++allocations;
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
-{
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
@@ -443,30 +409,6 @@ TEST(DeviceCreation, WindowWithoutGLFailsWithANullDeviceForBothTypes)
     }
     EXPECT_EQ(d3d->Release(), 0u);
     EXPECT_EQ(Direct3DCreate9(31), nullptr);
-}
-
-TEST_F(DeviceDrawing, AFrameAllocatesNothingOnceWarm)
-{
-    IDirect3DTexture9* texture = SolidTexture(255, 255, 255);
-    HWND__& record = *Window();
-    record.dc.window = &record;
-    const auto frame = [&] {
-        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kGrey, 1.0f, 0);
-        device_->BeginScene();
-        // An overlay line longer than a string's own buffer, as the viewer draws every frame.
-        TextOutA(&record.dc, 0, 0, "fPosZ = -13.000000", 18);
-        SetViewAndProjection();
-        SetCourseLight();
-        DrawPlane(Scaling(4.6f), test::Material(1, 0, 0), texture);
-        DrawPlane(Scaling(0.3f), test::Material(0, 1, 0), nullptr);
-        device_->EndScene();
-        device_->Present(nullptr, nullptr, nullptr, nullptr);
-    };
-    frame();
-    const long before = allocations.load();
-    ASSERT_GT(before, 0) << "the counting operator new is not in use";
-    for (int i = 0; i < 3; ++i) frame();
-    EXPECT_EQ(allocations.load(), before);
 }
 
 }  // namespace

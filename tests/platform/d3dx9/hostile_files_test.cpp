@@ -68,12 +68,14 @@ std::string BmpHeader(std::uint32_t width, std::uint32_t height)
 
 class HostileFiles : public ::testing::Test {
 protected:
-    void SetUp() override
+    // One window and device for the whole run, kept to the end: destroying the last GL window
+    // unloads the driver, whose leftovers the sanitizer build's leak check cannot name.
+    static void SetUpTestSuite()
     {
-        window_ = test::MakeWindow(64, 64);
-        made_ = test::MakeDevice(&window_->record);
-        ASSERT_NE(made_->device, nullptr);
+        window_ = test::MakeWindow(64, 64).release();
+        made_ = test::MakeDevice(&window_->record).release();
     }
+    void SetUp() override { ASSERT_NE(made_->device, nullptr); }
 
     std::string Write(const std::string& name, const std::string& bytes)
     {
@@ -120,10 +122,13 @@ protected:
         return true;
     }
 
-    std::unique_ptr<test::Window> window_;
-    std::unique_ptr<test::Device> made_;
+    static test::Window* window_;
+    static test::Device* made_;
     test::TempFolder folder_;
 };
+
+test::Window* HostileFiles::window_ = nullptr;
+test::Device* HostileFiles::made_ = nullptr;
 
 TEST_F(HostileFiles, CourseFilesFailOrLoadAndDraw)
 {
