@@ -110,20 +110,6 @@ TEST_F(Win32Messages, TranslateMessagePostsTheCharacterBeforeTheNextKey)
     EXPECT_TRUE(TakeAllMessages().empty());
 }
 
-TEST_F(Win32Messages, DispatchCallsTheClassProcedure)
-{
-    PushKey(window, true, SDL_SCANCODE_UP, SDLK_UP);
-    MSG msg{};
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_TRUE(ReceivedMessages().empty()) << "peeking dispatches nothing";
-    DispatchMessageA(&msg);
-    ASSERT_EQ(ReceivedMessages().size(), 1u);
-    EXPECT_EQ(ReceivedMessages()[0].window, window);
-    EXPECT_EQ(ReceivedMessages()[0].message, static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(ReceivedMessages()[0].wParam, static_cast<WPARAM>(VK_UP));
-    EXPECT_EQ(ReceivedMessages()[0].lParam, msg.lParam);
-}
-
 // The window's close button, as SDL reports it.
 void PushCloseButton(HWND window)
 {
