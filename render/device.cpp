@@ -64,11 +64,16 @@ HRESULT InitD3D(HWND hWnd)
     LoadMeshObject(&meshObjects[0], "crs.x", D3DXVECTOR3(0.0f, 0.0f, 0.0f));
     LoadMeshObject(&meshObjects[1], "F1.x", D3DXVECTOR3(0.0f, 0.0f, 0.0f));
 
+    SetRenderStates();
+    return S_OK;
+}
+
+void SetRenderStates()
+{
     pD3DDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
     pD3DDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
     pD3DDevice->SetRenderState(D3DRS_AMBIENT, 0x00111111);
     pD3DDevice->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-    return S_OK;
 }
 
 void Cleanup()

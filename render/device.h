@@ -12,6 +12,10 @@ extern IDirect3DDevice9* pD3DDevice;
 // E_FAIL, after telling the user, when none could be made, with nothing left held.
 HRESULT InitD3D(HWND hWnd);
 
+// The render states of the whole run, set on pD3DDevice: depth test, lighting, the scene's ambient
+// level and specular highlights.
+void SetRenderStates();
+
 // Releases the meshes, their textures and arrays, the device and the object; a second call finds
 // every pointer null and does nothing.
 void Cleanup();

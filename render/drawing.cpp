@@ -37,6 +37,8 @@ void SetWorldTransform(D3DXMATRIXA16& matWorld, float heading, float pitch, floa
     pD3DDevice->SetTransform(D3DTS_WORLD, &matWorld);
 }
 
+}  // namespace
+
 // The camera stands above and behind the car and looks ahead along +Z, one unit down in three.
 void SetViewAndProjection()
 {
@@ -61,6 +63,8 @@ void SetViewAndProjection()
     pD3DDevice->SetTransform(D3DTS_PROJECTION, &matProj);
 }
 
+namespace {
+
 void SetLight(const D3DXCOLOR& ambient)
 {
     D3DLIGHT9 light = {};
@@ -73,6 +77,15 @@ void SetLight(const D3DXCOLOR& ambient)
     pD3DDevice->SetLight(0, &light);
     pD3DDevice->LightEnable(0, TRUE);
 }
+
+}  // namespace
+
+void SetCourseLight() { SetLight(D3DXCOLOR(0.3f, 0.3f, 0.3f, 0.3f)); }
+
+// The car gets no ambient term from the light: only the scene's ambient level.
+void SetCarLight() { SetLight(D3DXCOLOR(0.0f, 0.0f, 0.0f, 0.0f)); }
+
+namespace {
 
 void DrawSubsets(const MeshObject& meshObject)
 {
@@ -94,7 +107,7 @@ void DrawCourse(const MeshObject& meshObject)
     D3DXMatrixMultiply(&matWorld, &matWorld, &matPosition);
     SetWorldTransform(matWorld, crsRadY, crsRadX, crsRadZ, courseScale);
     SetViewAndProjection();
-    SetLight(D3DXCOLOR(0.3f, 0.3f, 0.3f, 0.3f));
+    SetCourseLight();
     DrawSubsets(meshObject);
 }
 
@@ -104,7 +117,6 @@ void DrawCar(const MeshObject& meshObject)
     D3DXMatrixIdentity(&matWorld);
     SetWorldTransform(matWorld, carRadY, carRadX, carRadZ, kCarScale);
     SetViewAndProjection();
-    // The car gets no ambient term from the light: only the scene's ambient level.
-    SetLight(D3DXCOLOR(0.0f, 0.0f, 0.0f, 0.0f));
+    SetCarLight();
     DrawSubsets(meshObject);
 }

@@ -16,3 +16,10 @@ extern const float lightDirX, lightDirY, lightDirZ;
 // subsets in material order. Neither opens, closes or presents the scene.
 void DrawCourse(const MeshObject& meshObject);
 void DrawCar(const MeshObject& meshObject);
+
+// The parts of those drawings that do not depend on the motion state, for the pixel tests and the
+// platform probe to draw under: the camera's view and the projection, and light 0 as the course
+// and as the car get it.
+void SetViewAndProjection();
+void SetCourseLight();
+void SetCarLight();

@@ -71,37 +71,6 @@ Frame Capture(HWND window)
     return frame;
 }
 
-void SetCourseCamera(IDirect3DDevice9* device)
-{
-    D3DXMATRIXA16 view, projection;
-    const D3DXVECTOR3 eye(0.0f, 1.0f, -1.8f), at(0.0f, 0.0f, -1.8f + 3.0f), up(0.0f, 1.0f, 0.0f);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    device->SetTransform(D3DTS_VIEW, &view);
-    D3DXMatrixPerspectiveFovLH(&projection, 3.1415927f / 4.0f, 1.0f, 1.0f, 100.0f);
-    device->SetTransform(D3DTS_PROJECTION, &projection);
-}
-
-void SetCourseLight(IDirect3DDevice9* device, float ambient)
-{
-    D3DLIGHT9 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Direction = {-0.2f, -0.8f, 0.0f};
-    light.Diffuse = D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f);
-    light.Specular = D3DXCOLOR(0.0f, 0.0f, 0.0f, 0.0f);
-    light.Ambient = D3DXCOLOR(ambient, ambient, ambient, ambient);
-    light.Range = 200.0f;
-    device->SetLight(0, &light);
-    device->LightEnable(0, TRUE);
-}
-
-void SetViewerRenderStates(IDirect3DDevice9* device)
-{
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    device->SetRenderState(D3DRS_AMBIENT, 0x00111111);
-    device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-}
-
 D3DMATERIAL9 Material(float r, float g, float b)
 {
     D3DMATERIAL9 material{};

@@ -43,10 +43,6 @@ struct Frame {
 // The last presented frame of the window; empty when there is none.
 Frame Capture(HWND window);
 
-// The course drawing's camera, projection, light and render states.
-void SetCourseCamera(IDirect3DDevice9* device);
-void SetCourseLight(IDirect3DDevice9* device, float ambient);
-void SetViewerRenderStates(IDirect3DDevice9* device);
 D3DMATERIAL9 Material(float r, float g, float b);
 
 // Path of a file in tests/platform/data.

@@ -4,44 +4,42 @@
 
 #include <cstring>
 
+#include "render/device.h"
+#include "render/drawing.h"
+
 namespace {
 
-void SetCamera(IDirect3DDevice9* device)
-{
-    D3DXMATRIXA16 view, projection;
-    const D3DXVECTOR3 eye(0.0f, 1.0f, -1.8f), at(0.0f, 1.0f - 1.0f, -1.8f + 3.0f),
-        up(0.0f, 1.0f, 0.0f);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    device->SetTransform(D3DTS_VIEW, &view);
-    D3DXMatrixPerspectiveFovLH(&projection, 3.1415927f / 4.0f, 1.0f, 1.0f, 100.0f);
-    device->SetTransform(D3DTS_PROJECTION, &projection);
-}
-
-void SetLight(IDirect3DDevice9* device, float ambient, float specular)
+// A white specular light, leaned toward +Z as well so that the car's front meets it at a clear
+// angle: met edge-on, N.L is zero only up to rounding, and the sign of that rounding would decide
+// whether a saturated highlight appears.
+void SetSpecularLight(IDirect3DDevice9* device, float ambient)
 {
     D3DLIGHT9 light;
     std::memset(&light, 0, sizeof light);
     light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Direction.x = -0.2f;
-    light.Direction.y = -0.8f;
-    // The specular variant leans the light toward +Z as well, so that the car's front meets it at
-    // a clear angle: met edge-on, N.L is zero only up to rounding, and the sign of that rounding
-    // would decide whether a saturated highlight appears.
-    light.Direction.z = specular > 0.0f ? 0.3f : 0.0f;
+    light.Direction = D3DXVECTOR3(lightDirX, lightDirY, 0.3f);
     light.Diffuse = D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f);
-    light.Specular = D3DXCOLOR(specular, specular, specular, specular);
+    light.Specular = D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f);
     light.Ambient = D3DXCOLOR(ambient, ambient, ambient, ambient);
     light.Range = 200.0f;
     device->SetLight(0, &light);
     device->LightEnable(0, TRUE);
 }
 
+// The viewer's own camera and light (render/drawing.cpp), drawn on the probe's device.
 void DrawMesh(IDirect3DDevice9* device, const ProbeMesh& mesh, const D3DXMATRIXA16& world,
-              float lightAmbient, float lightSpecular)
+              bool course, bool specularLight)
 {
+    pD3DDevice = device;
     device->SetTransform(D3DTS_WORLD, &world);
-    SetCamera(device);
-    SetLight(device, lightAmbient, lightSpecular);
+    SetViewAndProjection();
+    if (specularLight) {
+        SetSpecularLight(device, course ? 0.3f : 0.0f);
+    } else if (course) {
+        SetCourseLight();
+    } else {
+        SetCarLight();
+    }
     for (DWORD i = 0; i < mesh.count; ++i) {
         device->SetMaterial(&mesh.materials[i]);
         device->SetTexture(0, mesh.textures[i]);
@@ -88,16 +86,13 @@ void ReleaseProbeMesh(ProbeMesh* mesh)
 
 void SetProbeRenderStates(IDirect3DDevice9* device)
 {
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    device->SetRenderState(D3DRS_AMBIENT, 0x00111111);
-    device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    pD3DDevice = device;
+    SetRenderStates();
 }
 
 void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const ProbeMesh& car,
                     bool specularLight)
 {
-    const float specular = specularLight ? 1.0f : 0.0f;
     device->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff646464, 1.0f, 0);
     if (SUCCEEDED(device->BeginScene())) {
         D3DXMATRIXA16 world, step;
@@ -106,13 +101,13 @@ void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const Pro
         D3DXMatrixMultiply(&world, &world, &step);
         D3DXMatrixScaling(&step, 4.6f, 4.6f, 4.6f);
         D3DXMatrixMultiply(&world, &world, &step);
-        DrawMesh(device, course, world, 0.3f, specular);
+        DrawMesh(device, course, world, true, specularLight);
 
         if (car.mesh) {
             D3DXMatrixRotationY(&world, 3.1415927f);
             D3DXMatrixScaling(&step, 0.3f, 0.3f, 0.3f);
             D3DXMatrixMultiply(&world, &world, &step);
-            DrawMesh(device, car, world, 0.0f, specular);
+            DrawMesh(device, car, world, false, specularLight);
         }
         device->EndScene();
     }

@@ -1,48 +1,20 @@
-// The viewer's test fixture. The motion state is put back from a copy taken before any test ran,
-// while the globals still held their constant initial values.
+// The viewer's test fixture: the motion state put back at its static start, faults and message
+// boxes reset, and what the viewer made released after each test.
 #include "tests/render/viewer_fixture.h"
 
 #include <cstdlib>
 
 #include "app/app.h"
-#include "motion/motion_state.h"
+#include "tests/motion/motion_globals.h"
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/d3d9/fault_hook.h"
 #include "platform/portable/win32/message_box_hook.h"
 #include "render/device.h"
 
-namespace {
-
-struct MotionStart {
-    std::int32_t wx, wy, wz, vect_x, vect_y, vect_z;
-    std::int32_t crsAngleX, crsAngleY, crsAngleZ, carAngleX, carAngleY, carAngleZ;
-    float crsRadX, crsRadY, crsRadZ, carRadX, carRadY, carRadZ, fPosX, fPosY, fPosZ;
-    std::int32_t plate_pos, stepLength;
-};
-
-const MotionStart kStart = {::wx, ::wy, ::wz, ::vect_x, ::vect_y, ::vect_z, ::crsAngleX,
-                            ::crsAngleY, ::crsAngleZ, ::carAngleX, ::carAngleY, ::carAngleZ,
-                            ::crsRadX, ::crsRadY, ::crsRadZ, ::carRadX, ::carRadY, ::carRadZ,
-                            ::fPosX, ::fPosY, ::fPosZ, ::plate_pos, ::stepLength};
-
-void RestoreMotionStart()
-{
-    ::wx = kStart.wx, ::wy = kStart.wy, ::wz = kStart.wz;
-    ::vect_x = kStart.vect_x, ::vect_y = kStart.vect_y, ::vect_z = kStart.vect_z;
-    ::crsAngleX = kStart.crsAngleX, ::crsAngleY = kStart.crsAngleY, ::crsAngleZ = kStart.crsAngleZ;
-    ::carAngleX = kStart.carAngleX, ::carAngleY = kStart.carAngleY, ::carAngleZ = kStart.carAngleZ;
-    ::crsRadX = kStart.crsRadX, ::crsRadY = kStart.crsRadY, ::crsRadZ = kStart.crsRadZ;
-    ::carRadX = kStart.carRadX, ::carRadY = kStart.carRadY, ::carRadZ = kStart.carRadZ;
-    ::fPosX = kStart.fPosX, ::fPosY = kStart.fPosY, ::fPosZ = kStart.fPosZ;
-    ::plate_pos = kStart.plate_pos, ::stepLength = kStart.stepLength;
-}
-
-}  // namespace
-
 void ViewerTest::SetUp()
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    RestoreMotionStart();
+    RestoreMotion(StaticMotionStart());
     SetD3DFaults(D3DFaults{});
     MessageBoxCaptureStart();
 }

@@ -5,8 +5,8 @@
 // Implemented:
 //  [x] Direct3DCreate9 (D3D_SDK_VERSION only), IDirect3D9::CreateDevice (HAL and REF are the same
 //      GL device; a GL context that cannot be made fails with D3DERR_NOTAVAILABLE and a null device)
-//  [x] IDirect3DDevice9: SetRenderState, GetRenderState, Clear, BeginScene, EndScene, Present,
-//      SetTransform, GetTransform, SetLight, LightEnable, SetMaterial, SetTexture (stage 0)
+//  [x] IDirect3DDevice9: SetRenderState, Clear, BeginScene, EndScene, Present, SetTransform,
+//      SetLight, LightEnable, SetMaterial, SetTexture (stage 0)
 //  [x] AddRef/Release on every object; textures and meshes hold a reference on their device
 //  [x] Fixed-function lighting as Direct3D 9 does it: per vertex in camera space, normals by the
 //      inverse transpose of world*view and not renormalised, directional lights (up to 8), the
@@ -17,8 +17,8 @@
 //      faces culled; Direct3D 9's pixel centres and 0..1 clip depth
 //  [x] Render states honoured: D3DRS_ZENABLE, D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_SPECULARENABLE,
 //      D3DRS_CULLMODE, D3DRS_COLORVERTEX and D3DRS_DIFFUSE/AMBIENT/SPECULAR/EMISSIVEMATERIALSOURCE
-//      (defaults COLOR1, MATERIAL, COLOR2, MATERIAL); every other state is accepted and kept
-//      (GetRenderState returns it) without effect
+//      (defaults COLOR1, MATERIAL, COLOR2, MATERIAL); every other state is accepted without
+//      effect
 //  [x] Vertex colours (meshes with MeshVertexColors): with D3DRS_COLORVERTEX on, a term whose
 //      source is D3DMCS_COLOR1 takes the vertex's diffuse colour, and one whose source the vertex
 //      lacks (COLOR1 without a colour, COLOR2: vertices carry no specular colour) the material's;
@@ -300,7 +300,6 @@ protected:
 
 struct IDirect3DDevice9 : IUnknownLike {
     virtual HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) = 0;
-    virtual HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) = 0;
     virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
                           DWORD Stencil) = 0;
     virtual HRESULT BeginScene() = 0;
@@ -308,7 +307,6 @@ struct IDirect3DDevice9 : IUnknownLike {
     virtual HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect,
                             HWND hDestWindowOverride, const RGNDATA* pDirtyRegion) = 0;
     virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) = 0;
-    virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) = 0;
     virtual HRESULT SetLight(DWORD Index, const D3DLIGHT9* pLight) = 0;
     virtual HRESULT LightEnable(DWORD Index, BOOL Enable) = 0;
     virtual HRESULT SetMaterial(const D3DMATERIAL9* pMaterial) = 0;

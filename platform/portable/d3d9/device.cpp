@@ -191,13 +191,6 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
     return D3D_OK;
 }
 
-HRESULT Device::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue)
-{
-    if (!pValue || static_cast<DWORD>(State) >= kRenderStateCount) return D3DERR_INVALIDCALL;
-    *pValue = renderStates_[State];
-    return D3D_OK;
-}
-
 HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
                       DWORD Stencil)
 {
@@ -271,17 +264,6 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatr
     case D3DTS_WORLD: dirty_ |= kTransformsDirty; world_ = *pMatrix; return D3D_OK;
     case D3DTS_VIEW: dirty_ |= kTransformsDirty | kLightingDirty; view_ = *pMatrix; return D3D_OK;
     case D3DTS_PROJECTION: dirty_ |= kTransformsDirty; projection_ = *pMatrix; return D3D_OK;
-    default: return D3DERR_INVALIDCALL;
-    }
-}
-
-HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix)
-{
-    if (!pMatrix) return D3DERR_INVALIDCALL;
-    switch (static_cast<int>(State)) {
-    case D3DTS_WORLD: *pMatrix = world_; return D3D_OK;
-    case D3DTS_VIEW: *pMatrix = view_; return D3D_OK;
-    case D3DTS_PROJECTION: *pMatrix = projection_; return D3D_OK;
     default: return D3DERR_INVALIDCALL;
     }
 }

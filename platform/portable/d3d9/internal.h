@@ -65,7 +65,6 @@ public:
     // Release without a line in the call log: for the references that textures and meshes hold.
     ULONG DropReference();
     HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
-    HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
     HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
                   DWORD Stencil) override;
     HRESULT BeginScene() override;
@@ -73,7 +72,6 @@ public:
     HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                     const RGNDATA* pDirtyRegion) override;
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
     HRESULT SetLight(DWORD Index, const D3DLIGHT9* pLight) override;
     HRESULT LightEnable(DWORD Index, BOOL Enable) override;
     HRESULT SetMaterial(const D3DMATERIAL9* pMaterial) override;

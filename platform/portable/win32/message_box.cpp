@@ -16,27 +16,6 @@ namespace {
 // What Windows shows for a null caption.
 constexpr const char* kDefaultCaption = "Error";
 
-struct Button {
-    int id;
-    const char* label;
-};
-
-struct ButtonSet {
-    Button buttons[3];
-    int count;
-    int escapeId;   // the button that Escape or closing the box chooses; 0 for none
-};
-
-// The button sets of MB_OK to MB_RETRYCANCEL, left to right; the first is the default.
-constexpr ButtonSet kButtonSets[] = {
-    {{{IDOK, "OK"}}, 1, IDOK},
-    {{{IDOK, "OK"}, {IDCANCEL, "Cancel"}}, 2, IDCANCEL},
-    {{{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}}, 3, 0},
-    {{{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}}, 3, IDCANCEL},
-    {{{IDYES, "Yes"}, {IDNO, "No"}}, 2, 0},
-    {{{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}}, 2, IDCANCEL},
-};
-
 bool capturing = false;
 std::vector<CapturedMessageBox> captured;
 
@@ -53,39 +32,16 @@ bool MayShowBox()
     return !HeadlessDriverName(SDL_GetHint(SDL_HINT_VIDEODRIVER));
 }
 
-Uint32 IconFlags(UINT type)
+// The one button, OK, which Return, Escape and closing the box all choose; -1 when the box could
+// not be shown.
+int ShowBox(HWND owner, const std::string& text, const std::string& caption)
 {
-    switch (type & MB_ICONMASK) {
-    case MB_ICONERROR: return SDL_MESSAGEBOX_ERROR;
-    case MB_ICONWARNING: return SDL_MESSAGEBOX_WARNING;
-    case MB_ICONINFORMATION: return SDL_MESSAGEBOX_INFORMATION;
-    default: return 0;
-    }
-}
-
-// The button chosen in the SDL box, or -1 when it could not be shown.
-int ShowBox(HWND owner, const std::string& text, const std::string& caption, UINT type,
-            const ButtonSet& set)
-{
-    SDL_MessageBoxButtonData buttons[3]{};
-    for (int i = 0; i < set.count; ++i) {
-        buttons[i].buttonid = set.buttons[i].id;
-        buttons[i].text = set.buttons[i].label;
-        if (i == 0) buttons[i].flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        if (set.buttons[i].id == set.escapeId) buttons[i].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-    }
-    const SDL_MessageBoxData data{IconFlags(type) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT,
-                                  IsLiveWindow(owner) ? owner->sdl : nullptr,
-                                  caption.c_str(),
-                                  text.c_str(),
-                                  set.count,
-                                  buttons,
-                                  nullptr};
+    const SDL_MessageBoxButtonData ok{
+        SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+    const SDL_MessageBoxData data{0, IsLiveWindow(owner) ? owner->sdl : nullptr, caption.c_str(),
+                                  text.c_str(), 1, &ok, nullptr};
     int chosen = -1;
-    if (SDL_ShowMessageBox(&data, &chosen) != 0) return -1;
-    // Closing the box chooses what Escape would, or else the default button.
-    if (chosen < 0) chosen = set.escapeId != 0 ? set.escapeId : set.buttons[0].id;
-    return chosen;
+    return SDL_ShowMessageBox(&data, &chosen) == 0 ? IDOK : -1;
 }
 
 // Keeps the recorded call on one line.
@@ -113,9 +69,7 @@ const std::vector<CapturedMessageBox>& CapturedMessageBoxes() { return captured;
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
 {
-    const UINT buttons = uType & MB_TYPEMASK;
-    if (buttons >= sizeof kButtonSets / sizeof kButtonSets[0]) return 0;
-    const ButtonSet& set = kButtonSets[buttons];
+    if (uType != MB_OK) return 0;
 
     const std::string rawText = lpText != nullptr ? lpText : "";
     const std::string rawCaption = lpCaption != nullptr ? lpCaption : "";
@@ -126,12 +80,12 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
 
     if (capturing) {
         captured.push_back({hWnd, text, caption, rawText, rawCaption, lpCaption == nullptr, uType});
-        return set.buttons[0].id;
+        return IDOK;
     }
     if (MayShowBox()) {
-        const int chosen = ShowBox(hWnd, text, caption, uType, set);
+        const int chosen = ShowBox(hWnd, text, caption);
         if (chosen >= 0) return chosen;
     }
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    return set.buttons[0].id;
+    return IDOK;
 }

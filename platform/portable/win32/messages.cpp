@@ -79,51 +79,31 @@ void ReadSdlEvents()
     }
 }
 
-bool Matches(const MSG& msg, HWND window, UINT first, UINT last)
+bool TakeFrom(std::deque<MSG>& queue, LPMSG out)
 {
-    // A window of -1 asks for the thread's own messages, those posted to no window.
-    if (window == reinterpret_cast<HWND>(-1)) {
-        if (msg.hwnd != nullptr) return false;
-    } else if (window != nullptr && msg.hwnd != window) {
-        return false;
-    }
-    return (first == 0 && last == 0) || (msg.message >= first && msg.message <= last);
-}
-
-bool TakeFrom(std::deque<MSG>& queue, LPMSG out, HWND window, UINT first, UINT last, bool remove)
-{
-    for (auto it = queue.begin(); it != queue.end(); ++it) {
-        if (!Matches(*it, window, first, last)) continue;
-        *out = *it;
-        if (remove) queue.erase(it);
-        return true;
-    }
-    return false;
+    if (queue.empty()) return false;
+    *out = queue.front();
+    queue.pop_front();
+    return true;
 }
 
 }  // namespace
 
-BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
-                         UINT wRemoveMsg)
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT)
 {
     if (lpMsg == nullptr) return FALSE;
     ReadSdlEvents();
-    const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
-    if (TakeFrom(posted, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
-    // The quit message passes every filter, as on Windows.
+    if (TakeFrom(posted, lpMsg)) return TRUE;
     if (quitPosted) {
         *lpMsg = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(quitCode), 0);
-        if (remove) quitPosted = false;
+        quitPosted = false;
         return TRUE;
     }
-    if (TakeFrom(input, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
+    if (TakeFrom(input, lpMsg)) return TRUE;
     // WM_PAINT stays due, removed or not, until the window is painted (DefWindowProcA paints).
     if (HWND window = WindowNeedingPaint(); window != nullptr) {
-        const MSG paint = MakeMessage(window, WM_PAINT, 0, 0);
-        if (Matches(paint, hWnd, wMsgFilterMin, wMsgFilterMax)) {
-            *lpMsg = paint;
-            return TRUE;
-        }
+        *lpMsg = MakeMessage(window, WM_PAINT, 0, 0);
+        return TRUE;
     }
     return FALSE;
 }

@@ -10,7 +10,7 @@
 //      (WM_DESTROY, WM_NCDESTROY), GetClientRect, ClientToScreen, GetDC, SetWindowPos (outer size
 //      and place as in CreateWindowExA; SWP_NOSIZE, SWP_NOMOVE; WM_SIZE follows on the next peek).
 //  [x] Messages: PeekMessageA (never blocks; posted messages, then WM_QUIT, then window input, then
-//      WM_PAINT, as the reference orders them; window and range filters), PostMessageA,
+//      WM_PAINT, as the reference orders them; PM_REMOVE), PostMessageA,
 //      SendMessageA, TranslateMessage (WM_CHAR and WM_SYSCHAR), DispatchMessageA, DefWindowProcA,
 //      PostQuitMessage.
 //  [x] Keyboard: WM_KEYDOWN/WM_KEYUP and WM_SYSKEYDOWN/WM_SYSKEYUP (Alt held, or F10) with Windows'
@@ -28,10 +28,12 @@
 //      cell 16 pixels high, a font from fontconfig: DejaVu Sans Bold when installed), into the
 //      window's text layer that Present composites over the next frame.
 //  [x] MessageBoxA: texts in code page 932, shown as a modal SDL message box, or written to stderr
-//      as "caption: text" where no display is available; the button sets MB_OK to MB_RETRYCANCEL.
+//      as "caption: text" where no display is available; MB_OK, its one button set.
 //  [x] lstrlenA; WinMain called by the runtime start-up (library platform_entry).
 // Not implemented:
 //  [ ] SetWindowPos's z-order and its other SWP_ flags (there is one window).
+//  [ ] PeekMessageA's window and range filters and PM_NOREMOVE: every call takes the next message.
+//  [ ] Message box button sets and icons other than MB_OK: such a box fails with 0.
 //  [ ] Child windows, menus, window extra bytes and GetWindowLongPtr, timers, mouse messages,
 //      BeginPaint/EndPaint and ValidateRect (a procedure that handles WM_PAINT itself must pass it
 //      on to DefWindowProcA), GetDC(NULL) for the screen.
@@ -208,32 +210,11 @@ typedef CREATESTRUCTA* LPCREATESTRUCTA;
 #define SWP_NOZORDER 0x0004u
 
 // PeekMessageA options.
-#define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
 // Message box styles and results.
 #define MB_OK 0x00000000u
-#define MB_OKCANCEL 0x00000001u
-#define MB_ABORTRETRYIGNORE 0x00000002u
-#define MB_YESNOCANCEL 0x00000003u
-#define MB_YESNO 0x00000004u
-#define MB_RETRYCANCEL 0x00000005u
-#define MB_ICONHAND 0x00000010u
-#define MB_ICONQUESTION 0x00000020u
-#define MB_ICONEXCLAMATION 0x00000030u
-#define MB_ICONASTERISK 0x00000040u
-#define MB_ICONERROR MB_ICONHAND
-#define MB_ICONWARNING MB_ICONEXCLAMATION
-#define MB_ICONINFORMATION MB_ICONASTERISK
-#define MB_TYPEMASK 0x0000000Fu
-#define MB_ICONMASK 0x000000F0u
 #define IDOK 1
-#define IDCANCEL 2
-#define IDABORT 3
-#define IDRETRY 4
-#define IDIGNORE 5
-#define IDYES 6
-#define IDNO 7
 
 // Stock icons and cursors.
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)

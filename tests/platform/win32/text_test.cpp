@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/portable/call_recorder.h"
-#include "win32_test_window.h"
+#include "tests/platform/win32/test_window.h"
 
 namespace {
 
@@ -164,15 +164,6 @@ TEST_F(Win32Text, LayerFollowsTheClientAreaAfterAResize)
     EXPECT_EQ(window->textWidth, 400);
     EXPECT_EQ(window->textHeight, 300);
     EXPECT_EQ(window->textPixels.size(), 400u * 300u * 4u);
-}
-
-TEST_F(Win32Text, CallsAreRecorded)
-{
-    RecorderStart();
-    TextOutA(dc, 0, 18, "wy = 13000", 10);
-    RecorderStop();
-    ASSERT_EQ(RecordedCalls().size(), 1u);
-    EXPECT_EQ(RecordedCalls()[0], "TextOutA(0, 18, \"wy = 13000\", 10)");
 }
 
 }  // namespace

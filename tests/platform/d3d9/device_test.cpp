@@ -1,47 +1,16 @@
-// The portable device draws what Direct3D 9 draws: the lighting facts measured on the reference,
-// specular, texturing, culling, depth, clip depth, state changed between draws, the stretch and
-// text layer of Present, the scene brackets, a failed GL context, and frames with their overlay
-// text that allocate nothing. Runs headless under SDL's offscreen driver.
+// The portable device draws what Direct3D 9 draws, under the viewer's own camera, light and render
+// states: the lighting facts measured on the reference, specular, point-sampled wrapped textures,
+// culling, depth, clip depth, state changed between draws, the stretch and text layer of Present,
+// the scene brackets and a failed GL context.
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
-#include <atomic>
+#include <cstdio>
 #include <cstdlib>
-#include <new>
 
+#include "render/device.h"
+#include "render/drawing.h"
 #include "tests/platform/d3d_test_support.h"
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-// Counts every allocation of the test program, so a frame can be shown to make none. Every form
-// that pairs with the plain delete is replaced, so that no block from another allocator (the
-// AddressSanitizer's, for one) reaches free.
-void* operator new(std::size_t size)
-{
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    ++allocations;
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
-{
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
@@ -76,15 +45,17 @@ protected:
         ASSERT_EQ(D3DXLoadMeshFromXA(test::DataFile("plane.x").c_str(), D3DXMESH_SYSTEMMEM,
                                      device_, nullptr, nullptr, nullptr, nullptr, &plane_),
                   D3D_OK);
-        test::SetViewerRenderStates(device_);
-        test::SetCourseCamera(device_);
-        test::SetCourseLight(device_, 0.3f);
+        pD3DDevice = device_;
+        SetRenderStates();
+        SetViewAndProjection();
+        SetCourseLight();
     }
 
     void TearDown() override
     {
         if (texture_) texture_->Release();
         if (plane_) plane_->Release();
+        pD3DDevice = nullptr;
         made_.reset();
         window_.reset();
     }
@@ -139,13 +110,57 @@ protected:
     IDirect3DTexture9* texture_ = nullptr;
 };
 
-TEST_F(DeviceDrawing, RedPlaneScaledByFourPointSixReadsAsOnTheReference)
+// The viewer's lights on planes scaled as the course (4.6) and the car (0.3), as Wine draws them:
+// normals are not renormalised, but no light gives more than its colour.
+TEST_F(DeviceDrawing, LightingRowsReadAsOnTheReference)
 {
-    // Ambient 0x11/255 + 0.3, plus the normalised light against a normal shortened to 1/4.6.
-    const test::Rgb pixel = PlanePixel(Scaling(4.6f), test::Material(1, 0, 0));
-    EXPECT_NEAR(pixel.r, 148, 1);
-    EXPECT_EQ(pixel.g, 0);
-    EXPECT_EQ(pixel.b, 0);
+    D3DXMATRIX tilted;   // turned 45 degrees about Z, its normal away from the light's lean
+    D3DXMatrixRotationZ(&tilted, 0.7853982f);
+    const struct {
+        const char* what;
+        void (*light)();
+        D3DXMATRIX world;
+        D3DMATERIAL9 material;
+        test::Rgb expected;
+    } rows[] = {
+        // 0x11/255 + 0.3 + the normalised light against a normal shortened to 1/4.6.
+        {"course light, course scale", SetCourseLight, Scaling(4.6f), test::Material(1, 0, 0),
+         {148, 0, 0}},
+        // 0.5 * (0x11/255 + N.L), N.L = 0.707 * (0.970 - 0.243): the light's lean shows here.
+        {"car light, tilted", SetCarLight, tilted, test::Material(0.5f, 0.5f, 0.5f),
+         {74, 74, 74}},
+        // N.L would be 3.23; clamped to 1, a grey car does not wash out, a red one saturates.
+        {"car light, car scale, grey", SetCarLight, Scaling(0.3f),
+         test::Material(0.5f, 0.5f, 0.5f), {136, 136, 136}},
+        {"car light, car scale, red", SetCarLight, Scaling(0.3f), test::Material(1, 0, 0),
+         {255, 0, 0}},
+    };
+    for (const auto& row : rows) {
+        row.light();
+        const test::Rgb pixel = PlanePixel(row.world, row.material);
+        EXPECT_NEAR(pixel.r, row.expected.r, 1) << row.what;
+        EXPECT_NEAR(pixel.g, row.expected.g, 1) << row.what;
+        EXPECT_NEAR(pixel.b, row.expected.b, 1) << row.what;
+    }
+    // A grazing light of its own: N.L is 0.808 on the plane scaled by 0.3; renormalised normals
+    // would give 79.
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Direction = {-1.0f, -0.25f, 0.0f};
+    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
+    device_->SetLight(0, &light);
+    EXPECT_NEAR(PlanePixel(Scaling(0.3f), test::Material(1, 1, 1)).r, 223, 2);
+}
+
+// The viewer's camera and field of view put the far edge of a plane ending at z = 0 at 0.4527 of
+// the half-height below the centre: (0 - 1.2) / (1 + 3 * 1.8) * cot(pi / 8).
+TEST_F(DeviceDrawing, ViewerCameraPutsTheFarEdgeOfThePlaneWhereItsFieldOfViewSays)
+{
+    const test::Frame frame =
+        Frame([&] { DrawPlane(Translation(0, 0, -10), test::Material(1, 0, 0)); });
+    ASSERT_EQ(frame.height, kSize);
+    EXPECT_EQ(frame.At(kSize / 2, 144).r, 100) << "row 144 is above the edge at 145.3";
+    EXPECT_GT(frame.At(kSize / 2, 146).r, 140) << "row 146 is on the plane";
 }
 
 TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
@@ -167,34 +182,12 @@ TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
     EXPECT_NEAR(redrawnAfter([&] { device_->SetRenderState(D3DRS_AMBIENT, 0); }).r, lit - 0x11, 1);
     device_->SetRenderState(D3DRS_AMBIENT, 0x00111111);
     // The light's own ambient of 0.3 gone: 77 of 255 less.
-    EXPECT_NEAR(redrawnAfter([&] { test::SetCourseLight(device_, 0.0f); }).r, lit - 77, 2);
-    test::SetCourseLight(device_, 0.3f);
+    EXPECT_NEAR(redrawnAfter([&] { SetCarLight(); }).r, lit - 77, 2);
+    SetCourseLight();
     const D3DMATERIAL9 green = test::Material(0, 1, 0);
     const test::Rgb recoloured = redrawnAfter([&] { device_->SetMaterial(&green); });
     EXPECT_EQ(recoloured.r, 0);
     EXPECT_NEAR(recoloured.g, lit, 1);
-}
-
-TEST_F(DeviceDrawing, NormalsAreNotRenormalisedButEachLightGivesAtMostItsColour)
-{
-    // A grazing light: N.L is 0.243, 0.808 on the plane scaled by 0.3 (normals 3.33 long).
-    D3DLIGHT9 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Direction = {-1.0f, -0.25f, 0.0f};
-    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
-    device_->SetLight(0, &light);
-    const test::Rgb grazing = PlanePixel(Scaling(0.3f), test::Material(1, 1, 1));
-    EXPECT_NEAR(grazing.r, 223, 2);  // 0x11/255 + 0.808; renormalised normals would give 79
-    EXPECT_NEAR(grazing.b, 223, 2);
-
-    // The course light on the car: N.L would be 3.23, but the reference (Wine) clamps each
-    // light's N.L to 1, so a grey car does not wash out while a fully red one saturates.
-    test::SetCourseLight(device_, 0.0f);
-    const test::Rgb grey = PlanePixel(Scaling(0.3f), test::Material(0.5f, 0.5f, 0.5f));
-    EXPECT_NEAR(grey.g, 136, 1);  // 0.5 * (0x11/255) + 0.5 * 1
-    const test::Rgb red = PlanePixel(Scaling(0.3f), test::Material(1, 0, 0));
-    EXPECT_EQ(red.r, 255);
-    EXPECT_EQ(red.g, 0);
 }
 
 TEST_F(DeviceDrawing, SpecularNeedsMaterialLightAndRenderState)
@@ -217,7 +210,7 @@ TEST_F(DeviceDrawing, SpecularNeedsMaterialLightAndRenderState)
     device_->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
     EXPECT_EQ(PlanePixel(world, shiny).g, 0);
     device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-    test::SetCourseLight(device_, 0.3f);  // the course light has no specular colour
+    SetCourseLight();  // the course light has no specular colour
     EXPECT_EQ(PlanePixel(world, shiny).g, 0);
 }
 
@@ -233,6 +226,44 @@ TEST_F(DeviceDrawing, TextureModulatesTheLitColourAndNullDrawsUntextured)
     const test::Rgb untextured = PlanePixel(Scaling(4.6f), test::Material(1, 1, 1), nullptr);
     EXPECT_EQ(untextured.g, lit.g);
     EXPECT_NEAR(lit.g, 148, 1);
+}
+
+// The road's texture coordinates run to about 270 along it: the device must wrap them and sample
+// the nearest texel, as the viewer never sets a filter or an address mode. A 2 by 2 checker on a
+// plane whose v runs 0..270 along Z must show only its two colours, alternating down the screen.
+TEST_F(DeviceDrawing, TexturesArePointSampledAndWrapped)
+{
+    test::TempFolder folder;
+    const std::uint8_t checker[] = {255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255};
+    const std::string png = folder.path + "/checker.png";
+    ASSERT_NE(stbi_write_png(png.c_str(), 2, 2, 3, checker, 6), 0);
+    ASSERT_EQ(D3DXCreateTextureFromFileA(device_, png.c_str(), &texture_), D3D_OK);
+    const std::string x = folder.path + "/road.x";
+    std::FILE* file = std::fopen(x.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("xof 0303txt 0032\nMesh {\n4;\n-10.0;0.0;-10.0;,\n-10.0;0.0;10.0;,\n"
+               "10.0;0.0;10.0;,\n10.0;0.0;-10.0;;\n1;\n4;0,1,2,3;;\n"
+               "MeshNormals {\n1;\n0.0;1.0;0.0;;\n1;\n4;0,0,0,0;;\n}\n"
+               "MeshTextureCoords {\n4;\n0.0;270.0;,\n0.0;0.0;,\n1.0;0.0;,\n1.0;270.0;;\n}\n}\n",
+               file);
+    std::fclose(file);
+    ID3DXMesh* road = nullptr;
+    ASSERT_EQ(D3DXLoadMeshFromXA(x.c_str(), D3DXMESH_SYSTEMMEM, device_, nullptr, nullptr,
+                                 nullptr, nullptr, &road),
+              D3D_OK);
+    const test::Frame frame = Frame([&] {
+        DrawPlane(Scaling(1.0f), test::Material(1, 1, 1), texture_);
+        road->DrawSubset(0);
+    });
+    road->Release();
+    ASSERT_EQ(frame.height, kSize);
+    int changes = 0;
+    for (int y = 50; y < kSize; ++y) {
+        const int value = frame.At(kSize / 4, y).g;
+        EXPECT_TRUE(value == 0 || value == 255) << "a blended texel at row " << y << ": " << value;
+        changes += y > 50 && value != frame.At(kSize / 4, y - 1).g;
+    }
+    EXPECT_GE(changes, 10) << "the checker does not repeat down the road";
 }
 
 TEST_F(DeviceDrawing, CounterClockwiseFacesAreCulled)
@@ -378,30 +409,6 @@ TEST(DeviceCreation, WindowWithoutGLFailsWithANullDeviceForBothTypes)
     }
     EXPECT_EQ(d3d->Release(), 0u);
     EXPECT_EQ(Direct3DCreate9(31), nullptr);
-}
-
-TEST_F(DeviceDrawing, AFrameAllocatesNothingOnceWarm)
-{
-    IDirect3DTexture9* texture = SolidTexture(255, 255, 255);
-    HWND__& record = *Window();
-    record.dc.window = &record;
-    const auto frame = [&] {
-        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kGrey, 1.0f, 0);
-        device_->BeginScene();
-        // An overlay line longer than a string's own buffer, as the viewer draws every frame.
-        TextOutA(&record.dc, 0, 0, "fPosZ = -13.000000", 18);
-        test::SetCourseCamera(device_);
-        test::SetCourseLight(device_, 0.3f);
-        DrawPlane(Scaling(4.6f), test::Material(1, 0, 0), texture);
-        DrawPlane(Scaling(0.3f), test::Material(0, 1, 0), nullptr);
-        device_->EndScene();
-        device_->Present(nullptr, nullptr, nullptr, nullptr);
-    };
-    frame();
-    const long before = allocations.load();
-    ASSERT_GT(before, 0) << "the counting operator new is not in use";
-    for (int i = 0; i < 3; ++i) frame();
-    EXPECT_EQ(allocations.load(), before);
 }
 
 }  // namespace

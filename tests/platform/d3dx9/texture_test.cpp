@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "render/device.h"
+#include "render/drawing.h"
 #include "tests/platform/d3d_test_support.h"
 
 namespace {
@@ -23,13 +25,15 @@ protected:
         ASSERT_EQ(D3DXLoadMeshFromXA(test::DataFile("plane.x").c_str(), D3DXMESH_SYSTEMMEM,
                                      device_, nullptr, nullptr, nullptr, nullptr, &plane_),
                   D3D_OK);
-        test::SetCourseCamera(device_);
+        pD3DDevice = device_;
+        SetViewAndProjection();
         device_->SetRenderState(D3DRS_LIGHTING, FALSE);
     }
 
     void TearDown() override
     {
         if (plane_) plane_->Release();
+        pD3DDevice = nullptr;
         made_.reset();
         window_.reset();
     }

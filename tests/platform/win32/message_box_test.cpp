@@ -69,28 +69,6 @@ TEST_F(Win32MessageBox, ViewerTextsArriveAsUtf8InOrder)
     EXPECT_EQ(boxes[3].rawCaption, "crs.x");
 }
 
-TEST_F(Win32MessageBox, ReturnsTheDefaultButton)
-{
-    EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_OK), IDOK);
-    EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_OKCANCEL | MB_ICONERROR), IDOK);
-    EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_YESNO), IDYES);
-    EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_RETRYCANCEL), IDRETRY);
-    EXPECT_EQ(MessageBoxA(nullptr, "t", "c", 0x0Fu), 0) << "no such button set";
-    EXPECT_EQ(CapturedMessageBoxes().size(), 4u);
-}
-
-TEST_F(Win32MessageBox, CallIsRecordedOnOneLine)
-{
-    RecorderStart();
-    MessageBoxA(nullptr, kViewerTexts[1].cp932, nullptr, MB_OK);
-    MessageBoxA(nullptr, kViewerTexts[3].cp932, "F1.x", MB_OK);
-    ASSERT_EQ(RecordedCalls().size(), 2u);
-    EXPECT_EQ(RecordedCalls()[0],
-              "MessageBoxA(\"HALモードでDIRECT3Dデバイスを作成できません\\nREFモードで再試行します\", "
-              "NULL, 0)");
-    EXPECT_EQ(RecordedCalls()[1], "MessageBoxA(\"Xファイルの読み込みに失敗しました\", \"F1.x\", 0)");
-}
-
 TEST(Win32CodePage, WindowsOnlyCharactersConvert)
 {
     // Circled one (an NEC extension), the wave dash as Windows maps it, half-width katakana, the

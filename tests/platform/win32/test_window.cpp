@@ -1,5 +1,5 @@
 // The test window: a recording procedure on the offscreen driver.
-#include "win32_test_window.h"
+#include "tests/platform/win32/test_window.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,260 @@
+// Course files and textures that are damaged or made to hurt, straight through the loaders, one row
+// per guard: each fails with nothing written out, or loads and is drawn; nothing crashes, hangs or
+// reads past the file (the sanitizer build runs these too). The viewer's own message for a file
+// that fails is checked once, with its set-up.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+
+#include "tests/platform/d3d_test_support.h"
+
+namespace {
+
+enum Outcome { kFails, kLoads, kEither };
+
+const char kSquareVertices[] =
+    "4;\n-1.0;0.0;-1.0;,\n-1.0;0.0;1.0;,\n1.0;0.0;1.0;,\n1.0;0.0;-1.0;;\n";
+const char kSquareFaces[] = "2;\n3;0,1,2;,\n3;0,2,3;;\n";
+
+std::string XFile(const std::string& vertices, const std::string& faces,
+                  const std::string& rest = "", const std::string& before = "")
+{
+    return "xof 0303txt 0032\n" + before + "Mesh Course {\n" + vertices + faces + rest + "}\n";
+}
+
+std::string Repeat(const std::string& text, int times)
+{
+    std::string all;
+    for (int i = 0; i < times; i++) all += text;
+    return all;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void PutBytes(std::string& out, std::uint32_t value, int size, bool bigEndian)
+{
+    for (int i = 0; i < size; i++)
+        out += static_cast<char>((value >> (8 * (bigEndian ? size - 1 - i : i))) & 0xff);
+}
+
+// A PNG signature and header of the given size, 8-bit RGBA, and image data that cannot fill it.
+std::string PngHeader(std::uint32_t width, std::uint32_t height)
+{
+    std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    PutBytes(png, width, 4, true);
+    PutBytes(png, height, 4, true);
+    return png + std::string("\x08\x06\0\0\0\0\0\0\0\0\0\0\x04IDAT\x78\x9c\x03\0\0\0\0\0", 25);
+}
+
+// A 24-bit BMP header of the given size, then a few pixels.
+std::string BmpHeader(std::uint32_t width, std::uint32_t height)
+{
+    std::string bmp = "BM";
+    for (std::uint32_t v : {54u + 48u, 0u, 54u, 40u, width, height}) PutBytes(bmp, v, 4, false);
+    PutBytes(bmp, 1, 2, false);
+    PutBytes(bmp, 24, 2, false);
+    for (std::uint32_t v : {0u, width * height * 3, 2835u, 2835u, 0u, 0u})
+        PutBytes(bmp, v, 4, false);
+    return bmp + std::string(48, '\x40');
+}
+
+class HostileFiles : public ::testing::Test {
+protected:
+    // One window and device for the whole run, kept to the end: destroying the last GL window
+    // unloads the driver, whose leftovers the sanitizer build's leak check cannot name.
+    static void SetUpTestSuite()
+    {
+        window_ = test::MakeWindow(64, 64).release();
+        made_ = test::MakeDevice(&window_->record).release();
+    }
+    void SetUp() override { ASSERT_NE(made_->device, nullptr); }
+
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = folder_.path + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    // Loads `bytes` as an X file; what loads is drawn once, subset by subset.
+    void ExpectMesh(const std::string& bytes, Outcome outcome, const std::string& what)
+    {
+        auto* const sentinel = reinterpret_cast<ID3DXMesh*>(0x10);
+        ID3DXMesh* mesh = sentinel;
+        ID3DXBuffer* materials = nullptr;
+        DWORD count = 77;
+        const HRESULT result =
+            D3DXLoadMeshFromXA(Write("crs.x", bytes).c_str(), D3DXMESH_SYSTEMMEM, made_->device,
+                               nullptr, &materials, nullptr, &count, &mesh);
+        if (outcome != kEither) {
+            EXPECT_EQ(SUCCEEDED(result), outcome == kLoads) << what;
+        }
+        if (FAILED(result)) {
+            EXPECT_EQ(mesh, sentinel) << what;
+            EXPECT_EQ(count, 77u) << what;
+            return;
+        }
+        made_->device->BeginScene();
+        for (DWORD i = 0; i < count; i++) EXPECT_EQ(mesh->DrawSubset(i), D3D_OK) << what;
+        made_->device->EndScene();
+        materials->Release();
+        mesh->Release();
+    }
+
+    bool TextureLoads(const std::string& name)
+    {
+        auto* const sentinel = reinterpret_cast<IDirect3DTexture9*>(0x10);
+        IDirect3DTexture9* texture = sentinel;
+        const HRESULT result = D3DXCreateTextureFromFileA(made_->device, name.c_str(), &texture);
+        if (FAILED(result)) {
+            EXPECT_EQ(texture, sentinel) << name.substr(0, 60);
+            return false;
+        }
+        texture->Release();
+        return true;
+    }
+
+    static test::Window* window_;
+    static test::Device* made_;
+    test::TempFolder folder_;
+};
+
+test::Window* HostileFiles::window_ = nullptr;
+test::Device* HostileFiles::made_ = nullptr;
+
+TEST_F(HostileFiles, CourseFilesFailOrLoadAndDraw)
+{
+    const std::string grey = "Material Grey {\n0.5;0.5;0.5;1.0;;\n0.0;\n0.0;0.0;0.0;;\n"
+                             "0.0;0.0;0.0;;\n}\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        Outcome outcome;
+    } rows[] = {
+        {"empty", "", kFails},
+        {"a header cut short", "xof ", kFails},
+        {"a PNG named crs.x", "\x89PNG\r\n\x1a\n not a mesh at all", kFails},
+        {"no header", "Mesh Course { 3; 0;0;0;, 1;0;0;, 0;0;1;; 1; 3;0,1,2;; }", kFails},
+        {"header only", "xof 0303txt 0032", kFails},
+        {"unknown encoding", "xof 0303xyz 0032\nMesh { }\n", kFails},
+        {"binary: a name running past the end",
+         std::string("xof 0303bin 0032\x01\x00\xff\xff\xff\x7fMesh", 26) + std::string(256, '\x25'),
+         kFails},
+        {"compressed: sizes promising more than there is",
+         "xof 0303bzip0032" + std::string("\xff\xff\xff\x7f\xff\xff\xff\xff", 8) + "CK" +
+             std::string(200, '\x5a'),
+         kFails},
+        {"compressed: a block cut short",
+         "xof 0303tzip0032" + std::string("\x20\x00\x00\x00\x10\x00", 6), kFails},
+        {"a face corner past the vertices",
+         XFile(kSquareVertices, "2;\n3;0,1,4;,\n3;4000000000,2,3;;\n"), kEither},
+        {"a normal index past the normals",
+         XFile(kSquareVertices, kSquareFaces,
+               "MeshNormals {\n1;\n0.0;1.0;0.0;;\n2;\n3;0,0,70000000;,\n3;0,0,0;;\n}\n"),
+         kEither},
+        {"a billion vertices promised",
+         XFile("1000000000;\n0.0;0.0;0.0;,\n1.0;0.0;0.0;;\n", kSquareFaces), kFails},
+        {"two billion faces promised", XFile(kSquareVertices, "2000000000;\n3;0,1,2;;\n"),
+         kFails},
+        {"a face of four million corners", XFile(kSquareVertices, "1;\n4000000;0,1,2;;\n"),
+         kFails},
+        {"texture coordinates promised",
+         XFile(kSquareVertices, kSquareFaces, "MeshTextureCoords {\n900000000;\n0.0;0.0;;\n}\n"),
+         kFails},
+        {"material indices promised",
+         XFile(kSquareVertices, kSquareFaces, "MeshMaterialList {\n1;\n300000000;\n0;;\n}\n"),
+         kFails},
+        // Assimp folds a million references to one material into one.
+        {"a million materials",
+         XFile(kSquareVertices, kSquareFaces,
+               "MeshMaterialList {\n1000000;\n2;\n0,\n0;;\n" + Repeat("{ Grey }\n", 1000000) +
+                   "}\n",
+               grey),
+         kLoads},
+        {"a million materials, one given",
+         XFile(kSquareVertices, kSquareFaces,
+               "MeshMaterialList {\n1000000;\n2;\n0,\n999999;;\n" + grey + "}\n"),
+         kLoads},
+        {"NaN and huge vertices",
+         XFile("4;\nnan;0.0;-1.0;,\n-1e38;0.0;3.4e38;,\n1e39;-inf;1.0;,\n1.0;0.0;-1.0;;\n",
+               kSquareFaces),
+         kLoads},
+        {"frames nested 200000 deep",
+         "xof 0303txt 0032\n" + Repeat("Frame f {\n", 200000) + "Mesh Course {\n" +
+             kSquareVertices + kSquareFaces + "}\n" + Repeat("}\n", 200000),
+         kEither},
+        {"frames never closed", "xof 0303txt 0032\n" + Repeat("Frame f {\n", 1000), kFails},
+        {"no faces", XFile(kSquareVertices, "0;\n"), kFails},
+        {"an empty material list",
+         XFile(kSquareVertices, kSquareFaces, "MeshMaterialList {\n0;\n2;\n0,\n0;;\n}\n"), kFails},
+        {"no material list: the default material", XFile(kSquareVertices, kSquareFaces), kLoads},
+    };
+    for (const auto& row : rows) ExpectMesh(row.bytes, row.outcome, row.what);
+
+    // Every prefix of the test course and car that ends on a multiple of 64 bytes.
+    for (const char* name : {"crs.x", "F1.x"}) {
+        const std::string whole = ReadFile(std::string(CRS_VIEWER_DATA_DIR) + "/" + name);
+        ASSERT_GT(whole.size(), 64u);
+        for (std::size_t size = 0; size < whole.size(); size += 64)
+            ExpectMesh(whole.substr(0, size), size < 64 ? kFails : kEither,
+                       std::string(name) + " cut at " + std::to_string(size));
+    }
+}
+
+// Whatever a name says about the image (a bump, normal, specular or environment map), it is the
+// material's texture, as in D3DX: some importers sort such names into other kinds of map.
+TEST_F(HostileFiles, TextureNamesThatSoundLikeOtherMapsStayTheMaterialsTexture)
+{
+    for (const char* name : {"road_bump.png", "height.png", "normal.png", "grass_nm.png",
+                             "tarmac_specular.png", "glanz.png", "ambient.png", "env.png"}) {
+        const std::string bytes =
+            XFile(kSquareVertices, kSquareFaces,
+                  std::string("MeshMaterialList {\n1;\n2;\n0,\n0;;\nMaterial {\n1.0;1.0;1.0;1.0;;\n"
+                              "8.0;\n0.0;0.0;0.0;;\n0.0;0.0;0.0;;\nTextureFilename {\n\"") +
+                      name + "\";\n}\n}\n}\n");
+        ID3DXMesh* mesh = nullptr;
+        ID3DXBuffer* materials = nullptr;
+        DWORD count = 0;
+        ASSERT_EQ(D3DXLoadMeshFromXA(Write("crs.x", bytes).c_str(), D3DXMESH_SYSTEMMEM,
+                                     made_->device, nullptr, &materials, nullptr, &count, &mesh),
+                  D3D_OK)
+            << name;
+        ASSERT_EQ(count, 1u);
+        const auto* material = static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer());
+        EXPECT_STREQ(material->pTextureFilename, name);
+        materials->Release();
+        mesh->Release();
+    }
+}
+
+TEST_F(HostileFiles, TexturesThatAreDamagedHugeOrNotReadFail)
+{
+    const std::string ground = ReadFile(std::string(CRS_VIEWER_DATA_DIR) + "/ground.png");
+    const struct {
+        const char* what;
+        std::string bytes;
+    } rows[] = {
+        {"empty", ""},
+        {"a PNG signature, then noise", "\x89PNG\r\n\x1a\n" + std::string(100, '\xee')},
+        {"a PNG cut in half", ground.substr(0, ground.size() / 2)},
+        {"a DirectDraw surface", "DDS " + std::string(124, '\0')},
+        {"a TIFF", std::string("II*\0", 4) + std::string(60, '\x01')},
+        {"a PNG of 30000 by 30000", PngHeader(30000, 30000)},
+        {"a PNG of 2^31 - 1 by 1", PngHeader(0x7fffffffu, 1)},
+        {"a BMP of 65535 by 65535", BmpHeader(65535, 65535)},
+    };
+    for (const auto& row : rows) EXPECT_FALSE(TextureLoads(Write("t.png", row.bytes))) << row.what;
+    EXPECT_TRUE(TextureLoads(Write("t.png", ground))) << "the same name, a whole image";
+    EXPECT_FALSE(TextureLoads(std::string(10000, 'a') + ".png"));
+    EXPECT_FALSE(TextureLoads(Repeat("ab\\", 2000) + "ground.png"));
+}
+
+}  // namespace
