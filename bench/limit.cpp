@@ -17,7 +17,7 @@
 
 #include "motion/motion_state.h"
 #include "motion/overlay_lines.h"
-#include "platform/portable/d3d9/frame_rate.h"
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/d3dx9/d3dx9.h"
 #include "platform/portable/d3dx9/texture_decode.h"
 #include "platform/portable/d3dx9/xfile.h"

@@ -27,8 +27,8 @@
 //      text goes up each frame; at most one draw call per DrawSubset, which leaves out the runs of
 //      64 faces whose bounds lie wholly outside the view. What the GL driver allocates inside its
 //      calls is its own.
-//  [x] CRS_FPS set in the environment: the first frame's time and the frames of each second on
-//      stderr (platform/portable/d3d9/frame_rate.h), for benchmarks
+//  [x] CRS_FPS set in the environment: the times of the start-up steps and of the first frame,
+//      and the frames of each second, on stderr (platform/portable/frame_rate.h), for benchmarks
 //  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h),
 //      and a procedure can run after every Present (present_hook.h)
 // Not implemented:

@@ -8,7 +8,7 @@
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/d3d9/internal.h"
-#include "platform/portable/d3d9/frame_rate.h"
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/d3d9/present_hook.h"
 #include "platform/portable/win32/window.h"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/portable/call_recorder.h"
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/d3d9/internal.h"
 #include "platform/portable/d3dx9/d3dx9.h"
 #include "platform/portable/d3dx9/xfile.h"
@@ -259,5 +260,6 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
     *ppMesh = new Mesh(device, mesh);
     if (ppMaterials) *ppMaterials = MakeMaterialBuffer(mesh.materials);
     if (pNumMaterials) *pNumMaterials = static_cast<DWORD>(mesh.materials.size());
+    MarkStartupStep(pFilename);
     return D3D_OK;
 }
