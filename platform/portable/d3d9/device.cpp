@@ -70,8 +70,10 @@ GLuint CreateColorTexture(GLenum format, int width, int height, GLint filter)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    // The (empty) image's byte order is the window's, BGRA, which the driver then stores as
+    // such: Present's blit of the back buffer to the window is a plain copy.
     if (width > 0 && height > 0)
-        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_RGBA,
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_BGRA,
                      GL_UNSIGNED_BYTE, nullptr);
     return texture;
 }

@@ -1,10 +1,11 @@
 // Present: the back buffer stretched over the window's current client area, the text drawn on
 // the window's DC since the last Present composited over it (on Windows the frame would cover
-// that text), then the swap. Every step is a quad of the device's own screen program: GL's blits
-// would have the driver compile shaders of its own at each start, which costs the first frame
-// tens of milliseconds. A program that captures frames composes each one in a texture of its
-// own first, which stays readable after the swap; the viewer composes straight into the window,
-// one full-window copy fewer.
+// that text), then the swap. The viewer composes straight into the window: a back buffer of the
+// window's size goes there by a blit between the same pixel formats, which the driver does as a
+// memory copy. Every other step is a quad of the device's own screen program: GL's blits between
+// other formats or sizes would have the driver compile shaders of its own at each start, which
+// costs the first frame tens of milliseconds. A program that captures frames composes each one in
+// a texture of its own first, which stays readable after the swap.
 #include <algorithm>
 #include <utility>
 
@@ -146,10 +147,19 @@ HRESULT Device::PresentToWindow()
         backFilter_ = filter;
     }
     const GLuint target = presentedFramesKept ? presentFramebuffer_ : 0;
-    glBindFramebuffer(GL_FRAMEBUFFER, target);
-    glViewport(0, 0, width, height);
-    glDisable(GL_BLEND);
-    DrawScreenQuad(backColor_, -1);
+    if (target == 0 && filter == GL_NEAREST) {
+        // The window's own pixel format, the size unchanged: the driver copies memory, with no
+        // shader and no pass over every pixel.
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glDisable(GL_SCISSOR_TEST);
+        glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    } else {
+        glBindFramebuffer(GL_FRAMEBUFFER, target);
+        glViewport(0, 0, width, height);
+        glDisable(GL_BLEND);
+        DrawScreenQuad(backColor_, -1);
+    }
     CompositeTextLayer(target, height);
     if (presentedFramesKept) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
