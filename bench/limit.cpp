@@ -141,14 +141,16 @@ std::vector<std::uint8_t> ReadFile(const std::string& name)
 {
     std::vector<std::uint8_t> data;
     const std::string path = FindFileAsWindows(name.c_str());
-    if (path.empty() || !ReadWholeFile(path, std::size_t{256} << 20, data)) Fail("cannot read " + name);
+    if (path.empty() || !ReadWholeFile(path, std::size_t{256} << 20, data))
+        Fail("cannot read " + name);
     return data;
 }
 
 Model LoadModel(const char* fileName, GLuint white)
 {
     Model model;
-    if (FAILED(ReadXFile(ReadFile(fileName), model.mesh))) Fail(std::string("cannot parse ") + fileName);
+    if (FAILED(ReadXFile(ReadFile(fileName), model.mesh)))
+        Fail(std::string("cannot parse ") + fileName);
     for (const XFileMaterial& material : model.mesh.materials) {
         if (!material.hasTexture) {
             model.textures.push_back(white);
@@ -204,7 +206,8 @@ D3DXMATRIX World(float x, float y, float z, float heading, float pitch, float ba
 // The camera above and behind the car, looking ahead and down.
 D3DXMATRIX View()
 {
-    const D3DXVECTOR3 eye(0.0f, 1.0f, -1.8f), at(0.0f, 1.0f - 1.0f, -1.8f + 3.0f), up(0.0f, 1.0f, 0.0f);
+    const D3DXVECTOR3 eye(0.0f, 1.0f, -1.8f), at(0.0f, 1.0f - 1.0f, -1.8f + 3.0f);
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     D3DXMATRIX view;
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
     return view;
@@ -275,13 +278,15 @@ void Transform(Model& model, const D3DXMATRIX& world, float lightAmbient)
         const XFileSubset& subset = model.mesh.subsets[s];
         const D3DMATERIAL9& material = model.mesh.materials[s].material;
         const std::size_t first = model.visible.size();
-        for (std::uint32_t i = subset.firstIndex; i < subset.firstIndex + subset.indexCount; i += 3) {
-            if (outcodes[indices[i]] & outcodes[indices[i + 1]] & outcodes[indices[i + 2]]) continue;
+        const std::uint32_t end = subset.firstIndex + subset.indexCount;
+        for (std::uint32_t i = subset.firstIndex; i < end; i += 3) {
+            if (outcodes[indices[i]] & outcodes[indices[i + 1]] & outcodes[indices[i + 2]])
+                continue;
             model.visible.insert(model.visible.end(), &indices[i], &indices[i] + 3);
         }
         // Each subset's vertices are lit with its material; the viewer's meshes share none
         // between materials.
-        for (std::uint32_t i = subset.firstIndex; i < subset.firstIndex + subset.indexCount; ++i) {
+        for (std::uint32_t i = subset.firstIndex; i < end; ++i) {
             const XFileVertex& vertex = vertices[indices[i]];
             const float* n = vertex.normal;
             float normal[3];
@@ -358,8 +363,10 @@ void DrawOverlayText(Overlay& overlay)
                 if (y < top || y >= top + font->cellHeight) continue;
                 for (int column = 0; column < glyph.width; ++column) {
                     const int x = pen + glyph.left + column;
-                    const int coverage = glyph.coverage[static_cast<std::size_t>(row * glyph.width + column)];
-                    if (coverage != 0 && x >= 0 && x < widths[line]) put(x, y, 255 - 255 * coverage / 255);
+                    const int coverage =
+                        glyph.coverage[static_cast<std::size_t>(row * glyph.width + column)];
+                    if (coverage != 0 && x >= 0 && x < widths[line])
+                        put(x, y, 255 - 255 * coverage / 255);
                 }
             }
             pen += glyph.advance;

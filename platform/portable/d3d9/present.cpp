@@ -153,7 +153,8 @@ HRESULT Device::PresentToWindow()
         glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         glDisable(GL_SCISSOR_TEST);
-        glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
+                          GL_NEAREST);
     } else {
         glBindFramebuffer(GL_FRAMEBUFFER, target);
         glViewport(0, 0, width, height);
