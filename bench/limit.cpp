@@ -1,7 +1,7 @@
 // What this machine can do for the viewer's picture: the same course, car, textures and overlay in
 // the same window and swap, drawn with plain OpenGL from triangles that the CPU has already
 // transformed, lit and culled to the view (again only when Up changes the motion state), with the
-// cheapest shaders that give the same pixels. With --floor it only clears and presents. Frames are
+// cheapest shaders that give the same pixels. With --floor it only clears the window and presents. Frames are
 // counted as the viewer counts them (CRS_FPS=1), so that scripts/bench reads both alike.
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -324,6 +324,28 @@ void Draw(const Model& model)
     }
 }
 
+// The scene's target: the window's pixel format and a 16-bit depth buffer, the depth that the
+// viewer's device asks for, which decides the same pixels where surfaces lie close. The window's
+// own depth buffer has whatever depth the display offers. A blit of the same format then copies
+// the scene to the window.
+GLuint MakeSceneFramebuffer()
+{
+    GLuint framebuffer = 0, colour = 0, depth = 0;
+    glGenTextures(1, &colour);
+    glBindTexture(GL_TEXTURE_2D, colour);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kWidth, kHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, kWidth, kHeight);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        Fail("no framebuffer for the scene");
+    return framebuffer;
+}
+
 // The ten lines as GDI draws them with the default font: black on white cells, top-left
 // aligned, each line's cells only; outside them the layer is clear.
 struct Overlay {
@@ -394,7 +416,6 @@ int main(int argc, char** argv)
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_Window* window = SDL_CreateWindow("crs move pos", SDL_WINDOWPOS_UNDEFINED,
                                           SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight,
                                           SDL_WINDOW_OPENGL);
@@ -402,7 +423,7 @@ int main(int argc, char** argv)
     // As the viewer's default presentation interval asks.
     SDL_GL_SetSwapInterval(1);
 
-    GLuint sceneProgram = 0, overlayProgram = 0, emptyVertexArray = 0;
+    GLuint sceneProgram = 0, overlayProgram = 0, emptyVertexArray = 0, sceneFramebuffer = 0;
     GLint topRow = -1;
     Model course, car;
     Overlay overlay;
@@ -415,6 +436,7 @@ int main(int argc, char** argv)
         const GLuint white = MakeTexture(whiteTexel, 1, 1);
         course = LoadModel("crs.x", white);
         car = LoadModel("F1.x", white);
+        sceneFramebuffer = MakeSceneFramebuffer();
         glFrontFace(GL_CW);
         glDepthFunc(GL_LEQUAL);
         glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
@@ -443,6 +465,7 @@ int main(int argc, char** argv)
             DrawOverlayText(overlay);
         }
         moved = false;
+        glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
         glViewport(0, 0, kWidth, kHeight);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (!floorOnly) {
@@ -453,6 +476,11 @@ int main(int argc, char** argv)
             Draw(car);
             glDisable(GL_DEPTH_TEST);
             glDisable(GL_CULL_FACE);
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneFramebuffer);
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+            glBlitFramebuffer(0, 0, kWidth, kHeight, 0, 0, kWidth, kHeight, GL_COLOR_BUFFER_BIT,
+                              GL_NEAREST);
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
             glEnable(GL_BLEND);
             glViewport(0, kHeight - overlay.height, overlay.width, overlay.height);
             glUseProgram(overlayProgram);
