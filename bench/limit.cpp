@@ -1,8 +1,9 @@
 // What this machine can do for the viewer's picture: the same course, car, textures and overlay in
 // the same window and swap, drawn with plain OpenGL from triangles that the CPU has already
 // transformed, lit and culled to the view (again only when Up changes the motion state), with the
-// cheapest shaders that give the same pixels. With --floor it only clears the window and presents. Frames are
-// counted as the viewer counts them (CRS_FPS=1), so that scripts/bench reads both alike.
+// cheapest shaders that give the same pixels. With --floor it only clears the window and
+// presents. Frames are counted as the viewer counts them (CRS_FPS=1), so that scripts/bench reads
+// both alike.
 #include <SDL.h>
 #include <epoxy/gl.h>
 
@@ -333,7 +334,8 @@ GLuint MakeSceneFramebuffer()
     GLuint framebuffer = 0, colour = 0, depth = 0;
     glGenTextures(1, &colour);
     glBindTexture(GL_TEXTURE_2D, colour);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kWidth, kHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kWidth, kHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 nullptr);
     glGenRenderbuffers(1, &depth);
     glBindRenderbuffer(GL_RENDERBUFFER, depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, kWidth, kHeight);
