@@ -19,8 +19,9 @@
 //      D3DRS_CULLMODE; every other state is accepted and kept (GetRenderState returns it)
 //      without effect
 //  [x] Present stretches the back buffer (sized from the client area at creation) over the current
-//      client area, then composites the rectangle of the window's text layer drawn since the last
-//      Present (TextOutA) and clears it
+//      client area (at the same size, a blit that the driver does as a memory copy), then
+//      composites the rectangle of the window's text layer drawn since the last Present (TextOutA)
+//      and clears it
 //  [x] Frames cost no allocation and no upload of their own: meshes and textures go to the GPU
 //      once, at load; a draw sets only the uniforms whose state changed since the last draw (the
 //      subsets of a mesh differ in material and texture alone); only the overlay's rectangle of
