@@ -9,7 +9,7 @@
 
 namespace {
 
-const bool framesKept = (d3d9::KeepPresentedFrames(), true);
+[[maybe_unused]] const bool framesKept = (d3d9::KeepPresentedFrames(), true);
 
 }  // namespace
 
