@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/portable/call_recorder.h"
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/d3d9/internal.h"
 #include "platform/portable/win32/window.h"
 
@@ -73,8 +74,10 @@ GLuint CreateColorTexture(GLenum format, int width, int height, GLint filter)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    // The (empty) image's byte order is the window's, BGRA, which the driver then stores as
+    // such: Present's blit of the back buffer to the window is a plain copy.
     if (width > 0 && height > 0)
-        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_RGBA,
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_BGRA,
                      GL_UNSIGNED_BYTE, nullptr);
     return texture;
 }
@@ -98,11 +101,16 @@ Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
     int height = static_cast<int>(parameters.BackBufferHeight);
     if (width == 0 || height == 0) SDL_GL_GetDrawableSize(window->sdl, &width, &height);
     const bool depthBuffer = parameters.EnableAutoDepthStencil != FALSE;
-    if (!device->MakeCurrent() || epoxy_gl_version() < 33 || !CreatePipeline(device->pipeline_) ||
-        !device->CreateTargets(width, height, depthBuffer)) {
+    if (!device->MakeCurrent() || epoxy_gl_version() < 33) {
         device->DropReference();
         return nullptr;
     }
+    MarkStartupStep("GL context");
+    if (!CreatePipeline(device->pipeline_) || !device->CreateTargets(width, height, depthBuffer)) {
+        device->DropReference();
+        return nullptr;
+    }
+    MarkStartupStep("programs");
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &device->maxTextureSize_);
     // Direct3D's default interval waits for the vertical retrace; some displays refuse it.
     SDL_GL_SetSwapInterval(parameters.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);

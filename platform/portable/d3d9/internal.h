@@ -87,7 +87,8 @@ public:
     ViewVolume CurrentViewVolume() const;
     // A texture being destroyed leaves stage 0 empty rather than dangling.
     void ForgetTexture(const Texture* texture);
-    // The frame shown by the last Present, text included: RGBA, top row first.
+    // The frame shown by the last Present, text included: RGBA, top row first; only in a program
+    // that keeps its presented frames.
     bool ReadPresentedFrame(std::vector<std::uint8_t>& rgba, int& width, int& height);
     HWND Window() const { return window_; }
     GLint MaxTextureSize() const { return maxTextureSize_; }
@@ -98,8 +99,8 @@ private:
     bool CreateTargets(int width, int height, bool depthBuffer);
     bool ResizePresentTarget(int width, int height);
     HRESULT PresentToWindow();
-    void CompositeTextLayer();
-    void DrawScreenQuad(GLuint source, bool textLayer);
+    void CompositeTextLayer(GLuint target, int targetHeight);
+    void DrawScreenQuad(GLuint source, int textTopRow);
     void UploadFixedFunctionState();
     void UploadTransforms();
     void UploadLighting();
@@ -166,6 +167,10 @@ private:
     int width_ = 0, height_ = 0;
     std::string sourceName_;
 };
+
+// Makes every Present of the process compose its frame in a texture that stays readable after the
+// swap, at the cost of one more copy of the window per frame. Frame capture asks for it.
+void KeepPresentedFrames();
 
 // The devices alive, so that frame capture finds the one presenting into a window.
 void RegisterDevice(Device* device);

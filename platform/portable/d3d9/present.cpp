@@ -1,26 +1,32 @@
 // Present: the back buffer stretched over the window's current client area, the text drawn on
 // the window's DC since the last Present composited over it (on Windows the frame would cover
-// that text), then the swap. The composed frame stays readable for frame capture. Every step is
-// a quad of the device's own screen program: GL's blits would have the driver compile shaders of
-// its own at each start, which costs the first frame tens of milliseconds.
+// that text), then the swap. The viewer composes straight into the window: a back buffer of the
+// window's size goes there by a blit between the same pixel formats, which the driver does as a
+// memory copy. Every other step is a quad of the device's own screen program: GL's blits between
+// other formats or sizes would have the driver compile shaders of its own at each start, which
+// costs the first frame tens of milliseconds. A program that captures frames composes each one in
+// a texture of its own first, which stays readable after the swap.
 #include <algorithm>
 #include <utility>
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/d3d9/internal.h"
-#include "platform/portable/d3d9/frame_rate.h"
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/d3d9/present_hook.h"
 #include "platform/portable/win32/window.h"
 
 namespace {
 
 std::function<void(HWND)> presentHook;
+bool presentedFramesKept = false;
 
 }  // namespace
 
 void SetPresentHook(std::function<void(HWND)> hook) { presentHook = std::move(hook); }
 
 namespace d3d9 {
+
+void KeepPresentedFrames() { presentedFramesKept = true; }
 
 bool Device::ResizePresentTarget(int width, int height)
 {
@@ -38,7 +44,7 @@ bool Device::ResizePresentTarget(int width, int height)
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-void Device::CompositeTextLayer()
+void Device::CompositeTextLayer(GLuint target, int targetHeight)
 {
     HWND__& window = *window_;
     const RECT drawn = window.textDrawn;
@@ -72,11 +78,11 @@ void Device::CompositeTextLayer()
         glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
         // The layer sits at the client area's top-left corner, pixel for pixel; the quad covers
         // the drawn rectangle alone.
-        glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer_);
-        glViewport(drawn.left, presentHeight_ - drawn.bottom, drawnWidth, drawnHeight);
+        glBindFramebuffer(GL_FRAMEBUFFER, target);
+        glViewport(drawn.left, targetHeight - drawn.bottom, drawnWidth, drawnHeight);
         glEnable(GL_BLEND);
         glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
-        DrawScreenQuad(textTexture_, true);
+        DrawScreenQuad(textTexture_, targetHeight - 1);
         glDisable(GL_BLEND);
     }
     for (LONG y = drawn.top; y < drawn.bottom && complete; ++y) {
@@ -91,15 +97,17 @@ void Device::CompositeTextLayer()
 }
 
 // One quad of the screen program over the viewport of the bound framebuffer, with no depth test,
-// culling or scissor; blending is the caller's.
-void Device::DrawScreenQuad(GLuint source, bool textLayer)
+// culling or scissor; blending is the caller's. A text layer's top row goes to framebuffer row
+// `textTopRow`; without one (-1) the source is a colour texture, stretched over the viewport.
+void Device::DrawScreenQuad(GLuint source, int textTopRow)
 {
+    const bool textLayer = textTopRow >= 0;
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_SCISSOR_TEST);
     glUseProgram(pipeline_.screenProgram);
     glUniform1i(pipeline_.screenTextLayer, textLayer ? 1 : 0);
-    if (textLayer) glUniform1i(pipeline_.screenTopRow, presentHeight_ - 1);
+    if (textLayer) glUniform1i(pipeline_.screenTopRow, textTopRow);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, source);
     glBindVertexArray(pipeline_.emptyVertexArray);
@@ -127,7 +135,8 @@ HRESULT Device::PresentToWindow()
 
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(window_->sdl, &width, &height);
-    if (width <= 0 || height <= 0 || !ResizePresentTarget(width, height)) return D3D_OK;
+    if (width <= 0 || height <= 0) return D3D_OK;
+    if (presentedFramesKept && !ResizePresentTarget(width, height)) return D3D_OK;
 
     // The back buffer over the whole client area, stretched smoothly when the sizes differ.
     const GLint filter = width == backWidth_ && height == backHeight_ ? GL_NEAREST : GL_LINEAR;
@@ -137,17 +146,29 @@ HRESULT Device::PresentToWindow()
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
         backFilter_ = filter;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer_);
-    glViewport(0, 0, width, height);
-    glDisable(GL_BLEND);
-    DrawScreenQuad(backColor_, false);
-    CompositeTextLayer();
-
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, width, height);
-    DrawScreenQuad(presentColor_, false);
+    const GLuint target = presentedFramesKept ? presentFramebuffer_ : 0;
+    if (target == 0 && filter == GL_NEAREST) {
+        // The window's own pixel format, the size unchanged: the driver copies memory, with no
+        // shader and no pass over every pixel.
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glDisable(GL_SCISSOR_TEST);
+        glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
+                          GL_NEAREST);
+    } else {
+        glBindFramebuffer(GL_FRAMEBUFFER, target);
+        glViewport(0, 0, width, height);
+        glDisable(GL_BLEND);
+        DrawScreenQuad(backColor_, -1);
+    }
+    CompositeTextLayer(target, height);
+    if (presentedFramesKept) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, width, height);
+        DrawScreenQuad(presentColor_, -1);
+    }
     SDL_GL_SwapWindow(window_->sdl);
-    framePresented_ = true;
+    framePresented_ = presentedFramesKept;
     CountPresentedFrame();
     return D3D_OK;
 }

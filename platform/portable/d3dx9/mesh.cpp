@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "platform/portable/call_recorder.h"
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/d3d9/internal.h"
 #include "platform/portable/d3dx9/d3dx9.h"
+#include "platform/portable/d3dx9/mesh_cache.h"
 #include "platform/portable/d3dx9/xfile.h"
 #include "platform/portable/windows_path.h"
 
@@ -257,13 +259,17 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
     if (data.size() < 16 || std::memcmp(data.data(), "xof ", 4) != 0) return kNotAnXFile;
 
     XFileMesh mesh;
-    const HRESULT parsed = ReadXFile(data, mesh);
-    if (FAILED(parsed)) return parsed;
+    if (!ReadCachedMesh(data, mesh)) {
+        const HRESULT parsed = ReadXFile(data, mesh);
+        if (FAILED(parsed)) return parsed;
+        WriteCachedMesh(data, mesh);
+    }
 
     auto* device = static_cast<d3d9::Device*>(pD3DDevice);
     if (!device->MakeCurrent()) return D3DERR_DEVICELOST;
     *ppMesh = new Mesh(device, mesh);
     if (ppMaterials) *ppMaterials = MakeMaterialBuffer(mesh.materials);
     if (pNumMaterials) *pNumMaterials = static_cast<DWORD>(mesh.materials.size());
+    MarkStartupStep(pFilename);
     return D3D_OK;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/child_process.h"
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/d3d9/internal.h"
 #include "platform/portable/d3dx9/d3dx9.h"
 #include "platform/portable/d3dx9/texture_decode.h"
@@ -45,5 +46,6 @@ HRESULT WINAPI D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE9 pDevice, LPCSTR pSrc
         d3d9::Texture::Create(device, image.data() + 8, width, height, pSrcFile);
     if (!texture) return D3DERR_NOTAVAILABLE;
     *ppTexture = texture;
+    MarkStartupStep("texture");
     return D3D_OK;
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/win32/win32.h"
 
 struct HINSTANCE__ {};
@@ -38,6 +39,7 @@ std::string CommandLine(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    MarkStartupStep("process start");
     std::string commandLine = CommandLine(argc, argv);
     // A program started without a show request gets SW_SHOWDEFAULT from the Windows start-up.
     const int result = WinMain(&programInstance, nullptr, commandLine.data(), SW_SHOWDEFAULT);

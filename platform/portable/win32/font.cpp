@@ -15,6 +15,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/portable/frame_rate.h"
+
 namespace {
 
 constexpr const char* kFontPattern = "DejaVu Sans:bold";
@@ -112,6 +114,7 @@ const DeviceFont* DefaultDeviceFont()
         StartLoadingDefaultDeviceFont();
         LoadedFont loaded = pendingFont.get();
         if (!loaded.font) std::fprintf(stderr, "TextOutA: no font: %s\n", loaded.error.c_str());
+        MarkStartupStep("font");
         return std::move(loaded.font);
     }();
     return font.get();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/portable/frame_rate.h"
 #include "platform/portable/win32/font.h"
 #include "platform/portable/win32/internal.h"
 
@@ -117,6 +118,7 @@ void StartVideo()
     // from the key and its modifiers (TranslateMessage). An empty table is read instead.
     setenv("XCOMPOSEFILE", "/dev/null", 1);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) NoDisplay(SDL_GetError());
+    MarkStartupStep("SDL video");
 
     const char* driver = SDL_GetCurrentVideoDriver();
     const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
@@ -189,6 +191,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         std::fprintf(stderr, "CreateWindowExA: %s\n", SDL_GetError());
         return nullptr;
     }
+    MarkStartupStep("window");
 
     windows.push_back(std::make_unique<HWND__>());
     HWND window = windows.back().get();

@@ -1,7 +1,7 @@
-// The frame counter of CRS_FPS: the wall-clock time of the first frame, so that a script which
-// noted when it started the program gets the time to the first frame, and the frames of each
-// second after it.
-#include "platform/portable/d3d9/frame_rate.h"
+// The frame counter of CRS_FPS: the wall-clock times of the steps of start-up and of the first
+// frame, so that a script which noted when it started the program gets the time to the first
+// frame and where it went, and the frames of each second after it.
+#include "platform/portable/frame_rate.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,13 +16,26 @@ double Seconds(clockid_t clock)
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+bool Enabled()
+{
+    static const bool enabled = std::getenv("CRS_FPS") != nullptr;
+    return enabled;
+}
+
+long total = 0;  // frames presented
+
 }  // namespace
+
+void MarkStartupStep(const char* step)
+{
+    if (Enabled() && total == 0)
+        std::fprintf(stderr, "crs-fps: %s done at %.6f\n", step, Seconds(CLOCK_REALTIME));
+}
 
 void CountPresentedFrame()
 {
-    static const bool enabled = std::getenv("CRS_FPS") != nullptr;
-    if (!enabled) return;
-    static long total = 0, sinceReport = 0;
+    if (!Enabled()) return;
+    static long sinceReport = 0;
     static double reportedAt = 0.0;
     ++total;
     ++sinceReport;
