@@ -1,7 +1,8 @@
 // Meshes parsed before, kept between runs so that a start does not parse the same X file again:
 // keyed by the file's whole contents, in $XDG_CACHE_HOME/crs-move-pos/meshes (or ~/.cache/...).
-// An entry is checked as the loader process's answer is; a missing, stale or damaged one is
-// simply parsed again. Failing to write one loses nothing. Files under 64 KiB are not kept.
+// An entry is checked as the loader process's answer is, and taken only by the program that wrote
+// it; a missing, stale or damaged one is simply parsed again. Failing to write one loses nothing.
+// Files under 64 KiB are not kept, and only the eight entries used last stay.
 #pragma once
 
 #include <cstdint>
