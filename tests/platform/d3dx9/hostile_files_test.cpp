@@ -1,13 +1,13 @@
 // Course files and textures that are damaged or made to hurt, straight through the loaders, one row
 // per guard: each fails with nothing written out, or loads and is drawn; nothing crashes, hangs or
-// reads past the file (the sanitizer build runs these too). The viewer's own message for a file
-// that fails is checked once, with its set-up.
+// reads past the file (the sanitizer build runs these too).
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 
+#include "platform/portable/d3dx9/xfile_text.h"
 #include "tests/platform/d3d_test_support.h"
 
 namespace {
@@ -29,6 +29,12 @@ std::string Repeat(const std::string& text, int times)
     std::string all;
     for (int i = 0; i < times; i++) all += text;
     return all;
+}
+
+std::string Material(const std::string& texture)
+{
+    return "Material Grey {\n0.5;0.5;0.5;1.0;;\n0.0;\n0.0;0.0;0.0;;\n0.0;0.0;0.0;;\n" +
+           (texture.empty() ? "" : "TextureFilename {\n\"" + texture + "\";\n}\n") + "}\n";
 }
 
 std::string ReadFile(const std::string& path)
@@ -132,8 +138,7 @@ test::Device* HostileFiles::made_ = nullptr;
 
 TEST_F(HostileFiles, CourseFilesFailOrLoadAndDraw)
 {
-    const std::string grey = "Material Grey {\n0.5;0.5;0.5;1.0;;\n0.0;\n0.0;0.0;0.0;;\n"
-                             "0.0;0.0;0.0;;\n}\n";
+    const std::string grey = Material("");
     const struct {
         const char* what;
         std::string bytes;
@@ -213,23 +218,18 @@ TEST_F(HostileFiles, CourseFilesFailOrLoadAndDraw)
 // material's texture, as in D3DX: some importers sort such names into other kinds of map.
 TEST_F(HostileFiles, TextureNamesThatSoundLikeOtherMapsStayTheMaterialsTexture)
 {
-    for (const char* name : {"road_bump.png", "height.png", "normal.png", "grass_nm.png",
-                             "tarmac_specular.png", "glanz.png", "ambient.png", "env.png"}) {
-        const std::string bytes =
-            XFile(kSquareVertices, kSquareFaces,
-                  std::string("MeshMaterialList {\n1;\n2;\n0,\n0;;\nMaterial {\n1.0;1.0;1.0;1.0;;\n"
-                              "8.0;\n0.0;0.0;0.0;;\n0.0;0.0;0.0;;\nTextureFilename {\n\"") +
-                      name + "\";\n}\n}\n}\n");
+    for (const char* name : {"road_bump.png", "height.png", "grass_nm.png", "tarmac_specular.png",
+                             "glanz.png", "ambient.png", "env.png"}) {
+        const std::string bytes = XFile(kSquareVertices, kSquareFaces,
+                                        "MeshMaterialList {\n1;\n2;\n0,\n0;;\n" +
+                                            Material(name) + "}\n");
         ID3DXMesh* mesh = nullptr;
         ID3DXBuffer* materials = nullptr;
-        DWORD count = 0;
         ASSERT_EQ(D3DXLoadMeshFromXA(Write("crs.x", bytes).c_str(), D3DXMESH_SYSTEMMEM,
-                                     made_->device, nullptr, &materials, nullptr, &count, &mesh),
-                  D3D_OK)
-            << name;
-        ASSERT_EQ(count, 1u);
-        const auto* material = static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer());
-        EXPECT_STREQ(material->pTextureFilename, name);
+                                     made_->device, nullptr, &materials, nullptr, nullptr, &mesh),
+                  D3D_OK) << name;
+        EXPECT_STREQ(static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer())
+                         ->pTextureFilename, name);
         materials->Release();
         mesh->Release();
     }
@@ -253,8 +253,52 @@ TEST_F(HostileFiles, TexturesThatAreDamagedHugeOrNotReadFail)
     };
     for (const auto& row : rows) EXPECT_FALSE(TextureLoads(Write("t.png", row.bytes))) << row.what;
     EXPECT_TRUE(TextureLoads(Write("t.png", ground))) << "the same name, a whole image";
+    // A DDS whose header says more or other than its data holds.
+    const std::string dds = ReadFile(std::string(CRS_TEST_DATA_DIR) + "/formats/dxt1.dds");
+    EXPECT_TRUE(TextureLoads(Write("t.dds", dds)));
+    const struct {
+        const char* what;
+        std::size_t at;
+        char value;
+    } lies[] = {{"header size", 4, 100}, {"height", 14, 1},     {"width", 17, 0x40},
+                {"mip count", 28, 9},    {"format size", 76, 24}, {"fourCC", 87, '2'},
+                {"cube map", 113, 0x02}, {"a level cut short", dds.size() - 1, 0}};
+    for (const auto& lie : lies) {
+        std::string bad = dds;
+        bad[lie.at] = lie.value;
+        if (lie.at == dds.size() - 1) bad.pop_back();
+        EXPECT_FALSE(TextureLoads(Write("t.dds", bad))) << lie.what;
+    }
     EXPECT_FALSE(TextureLoads(std::string(10000, 'a') + ".png"));
     EXPECT_FALSE(TextureLoads(Repeat("ab\\", 2000) + "ground.png"));
+}
+
+// The text rewrite on its own: a loader would turn a wrong answer of it into a plain failure.
+TEST(XFileText, RefusesWhatItCannotReadAndLeavesOtherFilesAlone)
+{
+    const std::string head = "xof 0303txt 0032\n";
+    std::string blowUp = "Material A { " + std::string(20000, '1') +
+                         "; }\nMesh M { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 1000; 1; 0;;";
+    for (int i = 0; i < 1000; ++i) blowUp += " {A}";
+    const std::string broken[] = {
+        "Mesh M { 3; 0;0;0;, 1;0;0;, 0;0;1;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 0;; {Gone} } }",
+        "Mesh M { 3; 0;0;0;,",  // an open brace
+        "} Mesh M { }",         // a brace closed first
+        "Material A { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"a.png; } }",
+        // Balanced but deep enough to exhaust the stack of a rewrite that recursed without a bound.
+        std::string(100000, '{') + std::string(100000, '}'),
+        // A thousand references to one material may not make a file ten thousand times larger.
+        blowUp + " } }",
+    };
+    for (const std::string& text : broken) {
+        std::vector<std::uint8_t> data(head.begin(), head.end());
+        data.insert(data.end(), text.begin(), text.end());
+        EXPECT_FALSE(NormaliseXFileText(data)) << text.substr(0, 60);
+    }
+    const std::string bin = "xof 0303bin 0032{{{\"";
+    std::vector<std::uint8_t> binary(bin.begin(), bin.end());
+    EXPECT_TRUE(NormaliseXFileText(binary));
+    EXPECT_EQ(binary, std::vector<std::uint8_t>(bin.begin(), bin.end()));
 }
 
 }  // namespace
