@@ -298,7 +298,7 @@ TEST_F(XFile, FacesInViewAreDrawnHoweverFarTheirMeshReaches)
         {{-1, 0, 5}, {1, 0, 20}, false},        {{-1, 0, -20}, {1, 0, -5}, false},
         {{-1, 9.5f, -1}, {1, 30, 1}, false},    {{-1, -200, -1}, {1, -95, 1}, false},
         {{3, 0, -1}, {20, 0, 1}, true},         {{-1, -50, -1}, {1, 50, 1}, true},
-        {{4.5f, 0, 4.5f}, {4.5f, 0, 4.5f}, false},
+        {{4.5f, 0, 4.5f}, {4.5f, 0, 4.5f}, false}, {{-1, 0, -1}, {1, 0, 1}, true},
     };
     for (const auto& box : boxes)
         EXPECT_EQ(volume.MayShow(box.lower, box.upper), box.shows) << box.lower[0] << box.lower[1];
