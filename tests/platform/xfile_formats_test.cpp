@@ -71,49 +71,45 @@ TEST(TexturesRoundedUp, SidesBecomePowersOfTwoResampledByTheTriangleFilter)
 // terms, each taken from the source its state names.
 TEST(MaterialSources, EachTermTakesTheColourItsStateNames)
 {
-    const D3DCOLORVALUE vertex = {0.8f, 0.2f, 0.2f, 1.0f};
     D3DMATERIAL9 material{};
     material.Diffuse = {0.0f, 0.0f, 0.6f, 1.0f};
     material.Ambient = {0.0f, 0.4f, 0.0f, 1.0f};
     material.Emissive = {0.0f, 0.0f, 0.2f, 1.0f};
-    struct Case {
-        const char* what;
-        std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> states;
-        bool light;
-        D3DCOLORVALUE expected;   // red, green, blue
-    };
     const auto C1 = D3DMCS_COLOR1, C2 = D3DMCS_COLOR2, M = D3DMCS_MATERIAL;
-    const Case cases[] = {
-        {"defaults: diffuse from the vertex", {}, true, {0.8f, 0.6f, 0.4f, 0}},
-        {"diffuse from the material", {{D3DRS_DIFFUSEMATERIALSOURCE, M}}, true, {0, 0.4f, 0.8f, 0}},
-        {"colour vertex off", {{D3DRS_COLORVERTEX, FALSE}}, true, {0, 0.4f, 0.8f, 0}},
-        {"ambient from the vertex", {{D3DRS_AMBIENTMATERIALSOURCE, C1}}, false,
-         {0.8f, 0.2f, 0.4f, 0}},
-        {"emissive from the vertex", {{D3DRS_EMISSIVEMATERIALSOURCE, C1}}, false,
-         {0.8f, 0.6f, 0.2f, 0}},
-        {"a source the vertex lacks", {{D3DRS_AMBIENTMATERIALSOURCE, C2}}, false,
-         {0, 0.4f, 0.2f, 0}},
-        {"unlit: the vertex colour", {{D3DRS_LIGHTING, FALSE}}, false, vertex},
+    const struct {
+        const char* what;
+        D3DRENDERSTATETYPE state;
+        DWORD value;
+        bool light;
+        float expected[3];
+    } cases[] = {
+        {"defaults: diffuse from the vertex", D3DRS_LIGHTING, TRUE, true, {.8f, .6f, .4f}},
+        {"diffuse from the material", D3DRS_DIFFUSEMATERIALSOURCE, M, true, {0, .4f, .8f}},
+        {"colour vertex off", D3DRS_COLORVERTEX, FALSE, true, {0, .4f, .8f}},
+        {"ambient from the vertex", D3DRS_AMBIENTMATERIALSOURCE, C1, false, {.8f, .2f, .4f}},
+        {"emissive from the vertex", D3DRS_EMISSIVEMATERIALSOURCE, C1, false, {.8f, .6f, .2f}},
+        {"a source the vertex lacks", D3DRS_AMBIENTMATERIALSOURCE, C2, false, {0, .4f, .2f}},
+        {"unlit: the vertex colour", D3DRS_LIGHTING, FALSE, false, {.8f, .2f, .2f}},
     };
     test::TempFolder folder;
     std::ofstream(folder.path + "/quad.x")
         << "xof 0303txt 0032\nMesh { 4; -1;-1;0.5;, -1;1;0.5;, 1;1;0.5;, 1;-1;0.5;;\n"
-           "1; 4;0,1,2,3;;\n"
-           "MeshNormals { 1; 0;0;-1;; 1; 4;0,0,0,0;; }\n"
+           "1; 4;0,1,2,3;;\nMeshNormals { 1; 0;0;-1;; 1; 4;0,0,0,0;; }\n"
            "MeshVertexColors { 4; 0;0.8;0.2;0.2;1;;, 1;0.8;0.2;0.2;1;;, 2;0.8;0.2;0.2;1;;, "
            "3;0.8;0.2;0.2;1;;; } }\n";
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        // A fresh device for each row: every other state at its default.
         const auto window = test::MakeWindow(64, 64);
         const auto device = test::MakeDevice(&window->record);
-        ASSERT_NE(device->device, nullptr);
         IDirect3DDevice9* d = device->device;
+        ASSERT_NE(d, nullptr);
         ID3DXMesh* mesh = nullptr;
         ASSERT_EQ(D3DXLoadMeshFromXA((folder.path + "/quad.x").c_str(), D3DXMESH_SYSTEMMEM, d,
                                      nullptr, nullptr, nullptr, nullptr, &mesh), D3D_OK);
         d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         d->SetRenderState(D3DRS_AMBIENT, 0xffffffff);
-        for (const auto& [state, value] : c.states) d->SetRenderState(state, value);
+        d->SetRenderState(c.state, c.value);
         D3DLIGHT9 light{};
         light.Type = D3DLIGHT_DIRECTIONAL;
         light.Direction = {0.0f, 0.0f, 1.0f};
@@ -128,10 +124,9 @@ TEST(MaterialSources, EachTermTakesTheColourItsStateNames)
         d->Present(nullptr, nullptr, nullptr, nullptr);
         mesh->Release();
         const test::Rgb pixel = test::Capture(&window->record).At(32, 32);
-        const float* e = &c.expected.r;
-        EXPECT_NEAR(pixel.r, e[0] * 255, 2);
-        EXPECT_NEAR(pixel.g, e[1] * 255, 2);
-        EXPECT_NEAR(pixel.b, e[2] * 255, 2);
+        EXPECT_NEAR(pixel.r, c.expected[0] * 255, 2);
+        EXPECT_NEAR(pixel.g, c.expected[1] * 255, 2);
+        EXPECT_NEAR(pixel.b, c.expected[2] * 255, 2);
     }
 }
 
