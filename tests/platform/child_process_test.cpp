@@ -151,9 +151,7 @@ constexpr int kDiedWithItsProcess = 11;
 int FateOfAForkedProcessWorker(void (*end)(int), std::uint32_t parentWorker)
 {
     int ends[2];
-    if (::pipe(ends) != 0) return -1;
-    const pid_t reaper = ::fork();
-    if (reaper < 0) return -1;
+    const pid_t reaper = ::pipe(ends) == 0 ? ::fork() : -1;
     if (reaper == 0) {
         ::alarm(20);
         if (::prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) ::_exit(1);
@@ -164,19 +162,18 @@ int FateOfAForkedProcessWorker(void (*end)(int), std::uint32_t parentWorker)
             end(own.calls == 1 && own.pid != parentWorker && written ? 0 : 1);
         }
         int status = 0;
-        if (viewer < 0 || ::waitpid(viewer, &status, 0) != viewer || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0)
-            ::_exit(2);
         std::uint32_t worker = 0;
-        if (::read(ends[0], &worker, sizeof worker) != sizeof worker) ::_exit(3);
+        if (viewer < 0 || ::waitpid(viewer, &status, 0) != viewer || status != 0 ||
+            ::read(ends[0], &worker, sizeof worker) != sizeof worker)
+            ::_exit(2);
         if (::waitpid(static_cast<pid_t>(worker), nullptr, 0) == static_cast<pid_t>(worker))
             ::_exit(kDiedWithItsProcess);
-        ::_exit(errno == ECHILD ? kReapedByItsProcess : 4);
+        ::_exit(errno == ECHILD ? kReapedByItsProcess : 3);
     }
+    int status = 0;
+    if (reaper < 0 || ::waitpid(reaper, &status, 0) != reaper || !WIFEXITED(status)) return -1;
     ::close(ends[0]);
     ::close(ends[1]);
-    int status = 0;
-    if (::waitpid(reaper, &status, 0) != reaper || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
 }
 
