@@ -1,13 +1,13 @@
 // Course files and textures that are damaged or made to hurt, straight through the loaders, one row
 // per guard: each fails with nothing written out, or loads and is drawn; nothing crashes, hangs or
-// reads past the file (the sanitizer build runs these too). The viewer's own message for a file
-// that fails is checked once, with its set-up.
+// reads past the file (the sanitizer build runs these too).
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
+#include "platform/portable/d3dx9/xfile_text.h"
 #include "tests/platform/d3d_test_support.h"
 
 namespace {
@@ -31,109 +31,104 @@ std::string Repeat(const std::string& text, int times)
     return all;
 }
 
+std::string Material(const std::string& texture)
+{
+    return "Material Grey {\n0.5;0.5;0.5;1.0;;\n0.0;\n0.0;0.0;0.0;;\n0.0;0.0;0.0;;\n" +
+           (texture.empty() ? "" : "TextureFilename {\n\"" + texture + "\";\n}\n") + "}\n";
+}
+
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void PutBytes(std::string& out, std::uint32_t value, int size, bool bigEndian)
+// The bytes of `values`, each `size` bytes long, most significant first when `bigEndian`.
+std::string Bytes(std::initializer_list<std::uint32_t> values, int size, bool bigEndian)
 {
-    for (int i = 0; i < size; i++)
-        out += static_cast<char>((value >> (8 * (bigEndian ? size - 1 - i : i))) & 0xff);
+    std::string out;
+    for (std::uint32_t value : values)
+        for (int i = 0; i < size; i++)
+            out += static_cast<char>((value >> (8 * (bigEndian ? size - 1 - i : i))) & 0xff);
+    return out;
 }
 
 // A PNG signature and header of the given size, 8-bit RGBA, and image data that cannot fill it.
 std::string PngHeader(std::uint32_t width, std::uint32_t height)
 {
-    std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
-    PutBytes(png, width, 4, true);
-    PutBytes(png, height, 4, true);
-    return png + std::string("\x08\x06\0\0\0\0\0\0\0\0\0\0\x04IDAT\x78\x9c\x03\0\0\0\0\0", 25);
+    return std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) + Bytes({width, height}, 4, true) +
+           std::string("\x08\x06\0\0\0\0\0\0\0\0\0\0\x04IDAT\x78\x9c\x03\0\0\0\0\0", 25);
 }
 
 // A 24-bit BMP header of the given size, then a few pixels.
 std::string BmpHeader(std::uint32_t width, std::uint32_t height)
 {
-    std::string bmp = "BM";
-    for (std::uint32_t v : {54u + 48u, 0u, 54u, 40u, width, height}) PutBytes(bmp, v, 4, false);
-    PutBytes(bmp, 1, 2, false);
-    PutBytes(bmp, 24, 2, false);
-    for (std::uint32_t v : {0u, width * height * 3, 2835u, 2835u, 0u, 0u})
-        PutBytes(bmp, v, 4, false);
-    return bmp + std::string(48, '\x40');
+    return "BM" + Bytes({54u + 48u, 0u, 54u, 40u, width, height}, 4, false) +
+           Bytes({1, 24}, 2, false) + Bytes({0u, width * height * 3, 2835u, 2835u, 0u, 0u}, 4,
+                                             false) + std::string(48, '\x40');
 }
 
-class HostileFiles : public ::testing::Test {
-protected:
-    // One window and device for the whole run, kept to the end: destroying the last GL window
-    // unloads the driver, whose leftovers the sanitizer build's leak check cannot name.
-    static void SetUpTestSuite()
-    {
-        window_ = test::MakeWindow(64, 64).release();
-        made_ = test::MakeDevice(&window_->record).release();
-    }
-    void SetUp() override { ASSERT_NE(made_->device, nullptr); }
-
-    std::string Write(const std::string& name, const std::string& bytes)
-    {
-        const std::string path = folder_.path + "/" + name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    // Loads `bytes` as an X file; what loads is drawn once, subset by subset.
-    void ExpectMesh(const std::string& bytes, Outcome outcome, const std::string& what)
-    {
-        auto* const sentinel = reinterpret_cast<ID3DXMesh*>(0x10);
-        ID3DXMesh* mesh = sentinel;
-        ID3DXBuffer* materials = nullptr;
-        DWORD count = 77;
-        const HRESULT result =
-            D3DXLoadMeshFromXA(Write("crs.x", bytes).c_str(), D3DXMESH_SYSTEMMEM, made_->device,
-                               nullptr, &materials, nullptr, &count, &mesh);
-        if (outcome != kEither) {
-            EXPECT_EQ(SUCCEEDED(result), outcome == kLoads) << what;
-        }
-        if (FAILED(result)) {
-            EXPECT_EQ(mesh, sentinel) << what;
-            EXPECT_EQ(count, 77u) << what;
-            return;
-        }
-        made_->device->BeginScene();
-        for (DWORD i = 0; i < count; i++) EXPECT_EQ(mesh->DrawSubset(i), D3D_OK) << what;
-        made_->device->EndScene();
-        materials->Release();
-        mesh->Release();
-    }
-
-    bool TextureLoads(const std::string& name)
-    {
-        auto* const sentinel = reinterpret_cast<IDirect3DTexture9*>(0x10);
-        IDirect3DTexture9* texture = sentinel;
-        const HRESULT result = D3DXCreateTextureFromFileA(made_->device, name.c_str(), &texture);
-        if (FAILED(result)) {
-            EXPECT_EQ(texture, sentinel) << name.substr(0, 60);
-            return false;
-        }
-        texture->Release();
-        return true;
-    }
-
-    static test::Window* window_;
-    static test::Device* made_;
-    test::TempFolder folder_;
-};
-
-test::Window* HostileFiles::window_ = nullptr;
-test::Device* HostileFiles::made_ = nullptr;
-
-TEST_F(HostileFiles, CourseFilesFailOrLoadAndDraw)
+// One window and device for the whole run, never destroyed: destroying the last GL window
+// unloads the driver, whose leftovers the sanitizer build's leak check cannot name.
+IDirect3DDevice9* Device()
 {
-    const std::string grey = "Material Grey {\n0.5;0.5;0.5;1.0;;\n0.0;\n0.0;0.0;0.0;;\n"
-                             "0.0;0.0;0.0;;\n}\n";
+    static test::Device* made = test::MakeDevice(&test::MakeWindow(64, 64).release()->record)
+                                    .release();
+    return made->device;
+}
+
+std::string Write(const std::string& name, const std::string& bytes)
+{
+    static const test::TempFolder folder;
+    const std::string path = folder.path + "/" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+// Loads `bytes` as an X file; what loads is drawn once, subset by subset. The first material's
+// texture name, or "" when there is none or the file failed.
+std::string ExpectMesh(const std::string& bytes, Outcome outcome, const std::string& what)
+{
+    auto* const sentinel = reinterpret_cast<ID3DXMesh*>(0x10);
+    ID3DXMesh* mesh = sentinel;
+    ID3DXBuffer* materials = nullptr;
+    DWORD count = 77;
+    const HRESULT result = D3DXLoadMeshFromXA(Write("crs.x", bytes).c_str(), D3DXMESH_SYSTEMMEM,
+                                              Device(), nullptr, &materials, nullptr, &count, &mesh);
+    if (outcome != kEither) {
+        EXPECT_EQ(SUCCEEDED(result), outcome == kLoads) << what;
+    }
+    if (FAILED(result)) {
+        EXPECT_EQ(mesh, sentinel) << what;
+        EXPECT_EQ(count, 77u) << what;
+        return "";
+    }
+    Device()->BeginScene();
+    for (DWORD i = 0; i < count; i++) EXPECT_EQ(mesh->DrawSubset(i), D3D_OK) << what;
+    Device()->EndScene();
+    const char* name = static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer())
+                           ->pTextureFilename;
+    const std::string texture = name ? name : "";
+    materials->Release();
+    mesh->Release();
+    return texture;
+}
+
+bool TextureLoads(const std::string& name)
+{
+    auto* const sentinel = reinterpret_cast<IDirect3DTexture9*>(0x10);
+    IDirect3DTexture9* texture = sentinel;
+    if (FAILED(D3DXCreateTextureFromFileA(Device(), name.c_str(), &texture))) {
+        EXPECT_EQ(texture, sentinel) << name.substr(0, 60);
+        return false;
+    }
+    texture->Release();
+    return true;
+}
+
+TEST(HostileFiles, CourseFilesFailOrLoadAndDraw)
+{
+    const std::string grey = Material("");
     const struct {
         const char* what;
         std::string bytes;
@@ -207,35 +202,18 @@ TEST_F(HostileFiles, CourseFilesFailOrLoadAndDraw)
             ExpectMesh(whole.substr(0, size), size < 64 ? kFails : kEither,
                        std::string(name) + " cut at " + std::to_string(size));
     }
+
+    // Whatever a name says about the image (a bump, normal, specular or environment map), it is
+    // the material's texture, as in D3DX: some importers sort such names into other kinds of map.
+    for (const char* name : {"road_bump.png", "height.png", "grass_nm.png", "tarmac_specular.png",
+                             "glanz.png", "ambient.png", "env.png"})
+        EXPECT_EQ(ExpectMesh(XFile(kSquareVertices, kSquareFaces,
+                                   "MeshMaterialList {\n1;\n2;\n0,\n0;;\n" + Material(name) + "}\n"),
+                             kLoads, name),
+                  name);
 }
 
-// Whatever a name says about the image (a bump, normal, specular or environment map), it is the
-// material's texture, as in D3DX: some importers sort such names into other kinds of map.
-TEST_F(HostileFiles, TextureNamesThatSoundLikeOtherMapsStayTheMaterialsTexture)
-{
-    for (const char* name : {"road_bump.png", "height.png", "normal.png", "grass_nm.png",
-                             "tarmac_specular.png", "glanz.png", "ambient.png", "env.png"}) {
-        const std::string bytes =
-            XFile(kSquareVertices, kSquareFaces,
-                  std::string("MeshMaterialList {\n1;\n2;\n0,\n0;;\nMaterial {\n1.0;1.0;1.0;1.0;;\n"
-                              "8.0;\n0.0;0.0;0.0;;\n0.0;0.0;0.0;;\nTextureFilename {\n\"") +
-                      name + "\";\n}\n}\n}\n");
-        ID3DXMesh* mesh = nullptr;
-        ID3DXBuffer* materials = nullptr;
-        DWORD count = 0;
-        ASSERT_EQ(D3DXLoadMeshFromXA(Write("crs.x", bytes).c_str(), D3DXMESH_SYSTEMMEM,
-                                     made_->device, nullptr, &materials, nullptr, &count, &mesh),
-                  D3D_OK)
-            << name;
-        ASSERT_EQ(count, 1u);
-        const auto* material = static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer());
-        EXPECT_STREQ(material->pTextureFilename, name);
-        materials->Release();
-        mesh->Release();
-    }
-}
-
-TEST_F(HostileFiles, TexturesThatAreDamagedHugeOrNotReadFail)
+TEST(HostileFiles, TexturesThatAreDamagedHugeOrNotReadFail)
 {
     const std::string ground = ReadFile(std::string(CRS_VIEWER_DATA_DIR) + "/ground.png");
     const struct {
@@ -253,8 +231,52 @@ TEST_F(HostileFiles, TexturesThatAreDamagedHugeOrNotReadFail)
     };
     for (const auto& row : rows) EXPECT_FALSE(TextureLoads(Write("t.png", row.bytes))) << row.what;
     EXPECT_TRUE(TextureLoads(Write("t.png", ground))) << "the same name, a whole image";
+    // A DDS whose header says more or other than its data holds.
+    const std::string dds = ReadFile(std::string(CRS_TEST_DATA_DIR) + "/formats/dxt1.dds");
+    EXPECT_TRUE(TextureLoads(Write("t.dds", dds)));
+    const struct {
+        const char* what;
+        std::size_t at;
+        char value;
+    } lies[] = {{"header size", 4, 100}, {"height", 14, 1},     {"width", 17, 0x40},
+                {"mip count", 28, 9},    {"format size", 76, 24}, {"fourCC", 87, '2'},
+                {"cube map", 113, 0x02}, {"a level cut short", dds.size() - 1, 0}};
+    for (const auto& lie : lies) {
+        std::string bad = dds;
+        bad[lie.at] = lie.value;
+        if (lie.at == dds.size() - 1) bad.pop_back();
+        EXPECT_FALSE(TextureLoads(Write("t.dds", bad))) << lie.what;
+    }
     EXPECT_FALSE(TextureLoads(std::string(10000, 'a') + ".png"));
     EXPECT_FALSE(TextureLoads(Repeat("ab\\", 2000) + "ground.png"));
+}
+
+// The text rewrite on its own: a loader would turn a wrong answer of it into a plain failure.
+TEST(XFileText, RefusesWhatItCannotReadAndLeavesOtherFilesAlone)
+{
+    const std::string head = "xof 0303txt 0032\n";
+    std::string blowUp = "Material A { " + std::string(20000, '1') +
+                         "; }\nMesh M { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 1000; 1; 0;;";
+    for (int i = 0; i < 1000; ++i) blowUp += " {A}";
+    const std::string broken[] = {
+        "Mesh M { 3; 0;0;0;, 1;0;0;, 0;0;1;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 0;; {Gone} } }",
+        "Mesh M { 3; 0;0;0;,",  // an open brace
+        "} Mesh M { }",         // a brace closed first
+        "Material A { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"a.png; } }",
+        // Balanced but deep enough to exhaust the stack of a rewrite that recursed without a bound.
+        std::string(100000, '{') + std::string(100000, '}'),
+        // A thousand references to one material may not make a file ten thousand times larger.
+        blowUp + " } }",
+    };
+    for (const std::string& text : broken) {
+        std::vector<std::uint8_t> data(head.begin(), head.end());
+        data.insert(data.end(), text.begin(), text.end());
+        EXPECT_FALSE(NormaliseXFileText(data)) << text.substr(0, 60);
+    }
+    const std::string bin = "xof 0303bin 0032{{{\"";
+    std::vector<std::uint8_t> binary(bin.begin(), bin.end());
+    EXPECT_TRUE(NormaliseXFileText(binary));
+    EXPECT_EQ(binary, std::vector<std::uint8_t>(bin.begin(), bin.end()));
 }
 
 }  // namespace
