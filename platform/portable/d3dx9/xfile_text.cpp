@@ -11,6 +11,9 @@
 namespace {
 
 constexpr std::size_t kMaxDepth = 256;
+// Materials a file's lists may give in all, references included: far beyond any model, and short
+// of the million copies that would take the parser past its memory budget.
+constexpr std::size_t kMaxMaterials = 65536;
 
 enum class Kind { Word, String, Guid, Open, Close, Comma, Semicolon };
 
@@ -71,6 +74,7 @@ struct Rewrite {
     std::map<std::string, std::size_t> materials;    // name -> its header's first token
     std::string out;
     std::size_t limit;
+    std::size_t materialCount = 0;
 
     std::string Text(std::size_t t) const
     {
@@ -113,6 +117,7 @@ bool Rewrite::Copy(std::size_t first, std::size_t end, const std::string& parent
         const std::string type = Type(t);
         const std::size_t start = headerStart[t], close = match[t];
         if (!Emit(pending, start)) return false;
+        if (parent == "MeshMaterialList" && ++materialCount > kMaxMaterials) return false;
         if (type.empty() && parent == "MeshMaterialList") {
             // A reference: { Name } or { Name <guid> }.
             if (close < t + 2 || tokens[t + 1].kind != Kind::Word) return false;

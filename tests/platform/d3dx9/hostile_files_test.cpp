@@ -167,13 +167,13 @@ TEST(HostileFiles, CourseFilesFailOrLoadAndDraw)
         {"material indices promised",
          XFile(kSquareVertices, kSquareFaces, "MeshMaterialList {\n1;\n300000000;\n0;;\n}\n"),
          kFails},
-        // Assimp folds a million references to one material into one.
+        // Each reference is a material of its own, as D3DX gives them: a million are refused.
         {"a million materials",
          XFile(kSquareVertices, kSquareFaces,
                "MeshMaterialList {\n1000000;\n2;\n0,\n0;;\n" + Repeat("{ Grey }\n", 1000000) +
                    "}\n",
                grey),
-         kLoads},
+         kFails},
         {"a million materials, one given",
          XFile(kSquareVertices, kSquareFaces,
                "MeshMaterialList {\n1000000;\n2;\n0,\n999999;;\n" + grey + "}\n"),
@@ -258,6 +258,9 @@ TEST(XFileText, RefusesWhatItCannotReadAndLeavesOtherFilesAlone)
     std::string blowUp = "Material A { " + std::string(20000, '1') +
                          "; }\nMesh M { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 1000; 1; 0;;";
     for (int i = 0; i < 1000; ++i) blowUp += " {A}";
+    std::string manyMaterials = "Material A { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }\n"
+                                "Mesh M { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 70000; 1; 0;;";
+    for (int i = 0; i < 70000; ++i) manyMaterials += " {A}";
     const std::string broken[] = {
         "Mesh M { 3; 0;0;0;, 1;0;0;, 0;0;1;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 0;; {Gone} } }",
         "Mesh M { 3; 0;0;0;,",  // an open brace
@@ -267,6 +270,8 @@ TEST(XFileText, RefusesWhatItCannotReadAndLeavesOtherFilesAlone)
         std::string(100000, '{') + std::string(100000, '}'),
         // A thousand references to one material may not make a file ten thousand times larger.
         blowUp + " } }",
+        // More materials than any model has: a million would take the parser past its budget.
+        manyMaterials + " } }",
     };
     for (const std::string& text : broken) {
         std::vector<std::uint8_t> data(head.begin(), head.end());
