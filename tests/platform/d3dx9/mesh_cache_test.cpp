@@ -1,6 +1,6 @@
 // The cache of parsed meshes: an entry gives back the very mesh kept for the same bytes, and
 // anything else (other bytes under the same name, a damaged or foreign entry, a small file, a
-// folder that cannot be written) is a miss that the caller answers by parsing.
+// folder that cannot be written) is a miss that the caller answers by parsing; old entries go.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -76,6 +76,16 @@ TEST(MeshCache, GivesBackTheMeshKeptForTheSameBytesAndMissesAnythingElse)
             .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         EXPECT_FALSE(ReadCachedMesh(data, mesh)) << d.what;
     }
+
+    // Only the entries used last stay: the folder does not grow with every file ever opened.
+    for (std::uint8_t version = 0; version < 10; ++version) {
+        data[0] = version;
+        WriteCachedMesh(data, OneTriangle());
+    }
+    EXPECT_TRUE(ReadCachedMesh(data, mesh));
+    const auto entries = std::distance(fs::directory_iterator(folder.path + "/crs-move-pos/meshes"),
+                                       fs::directory_iterator());
+    EXPECT_EQ(entries, 8);
 
     const std::vector<std::uint8_t> small(1000, 1);
     WriteCachedMesh(small, OneTriangle());
