@@ -79,13 +79,4 @@ TEST_F(WndProcTest, EachMessageDrivesAsManyPlatesAsItShouldAsksForTheEndOrNotAnd
     EXPECT_EQ(WndProc(window_, WM_NCCREATE, 0, 0), TRUE);
 }
 
-// The close button: DefWindowProcA destroys the window, whose WM_DESTROY posts the quit.
-TEST_F(WndProcTest, CloseRequestEndsThroughDefaultHandling)
-{
-    WndProc(window_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(GetDC(window_), nullptr);
-    EXPECT_EQ(QuitCodes(), std::vector<WPARAM>{0});
-    window_ = nullptr;
-}
-
 }  // namespace

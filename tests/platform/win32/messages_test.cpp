@@ -1,5 +1,5 @@
 // The message queue as the viewer's loop uses it: SDL keys become Windows key messages with their
-// virtual-key codes and lParam bits, characters are translated, F4 alone closes nothing, a posted
+// virtual-key codes and lParam bits, F4 alone closes nothing, a posted
 // quit carries its code, a resize makes a paint due, and an empty queue answers at once.
 #include <gtest/gtest.h>
 
@@ -65,25 +65,8 @@ TEST_F(Win32Messages, KeysBecomeTheirVirtualKeyCodes)
     }
 }
 
-TEST_F(Win32Messages, TranslateMessagePostsTheCharacterBeforeTheNextKeyAndF4AloneClosesNothing)
+TEST_F(Win32Messages, F4AloneClosesNothing)
 {
-    PushKey(window, true, SDL_SCANCODE_B, SDLK_b);
-    PushKey(window, true, SDL_SCANCODE_UP, SDLK_UP);
-    MSG msg{};
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_TRUE(TranslateMessage(&msg));
-    std::vector<MSG> rest = TakeAllMessages();
-    ASSERT_EQ(rest.size(), 2u);
-    EXPECT_EQ(rest[0].message, static_cast<UINT>(WM_CHAR));
-    EXPECT_EQ(rest[0].wParam, static_cast<WPARAM>('b'));
-    EXPECT_EQ(rest[0].hwnd, window);
-    EXPECT_EQ(rest[1].wParam, static_cast<WPARAM>(VK_UP));
-    // Arrows make no character; other messages are not translated.
-    EXPECT_TRUE(TranslateMessage(&rest[1]));
-    MSG close{window, WM_CLOSE, 0, 0, 0, {0, 0}};
-    EXPECT_FALSE(TranslateMessage(&close));
-    EXPECT_TRUE(TakeAllMessages().empty());
-
     PushKey(window, true, SDL_SCANCODE_F4, SDLK_F4);
     PushKey(window, false, SDL_SCANCODE_F4, SDLK_F4);
     for (const MSG& key : TakeAllMessages()) DispatchMessageA(&key);
