@@ -96,46 +96,65 @@ protected:
     IDirect3DTexture9* texture_ = nullptr;
 };
 
+// A light of the test's own: white, its specular colour green.
+void SetWhiteLight(float x, float y)
+{
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Direction = {x, y, 0.0f};
+    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
+    light.Specular = D3DXCOLOR(0, 1, 0, 1);
+    pD3DDevice->SetLight(0, &light);
+}
+
 // The viewer's lights on planes scaled as the course (4.6) and the car (0.3), as Wine draws them:
-// normals are not renormalised, but no light gives more than its colour.
-TEST_F(DeviceDrawing, LightingRowsReadAsOnTheReference)
+// normals are not renormalised, but no light gives more than its colour; textures modulate the lit
+// colour; specular needs the material's, the light's and the render state.
+TEST_F(DeviceDrawing, LitPixelsReadAsOnTheReference)
 {
     D3DXMATRIX tilted;   // turned 45 degrees about Z, its normal away from the light's lean
     D3DXMatrixRotationZ(&tilted, 0.7853982f);
+    D3DMATERIAL9 shiny = test::Material(0.2f, 0, 0), dull = shiny;
+    shiny.Specular = D3DXCOLOR(0, 1, 0, 1);
+    shiny.Power = 2.0f;
+    const auto grazing = [] { SetWhiteLight(-1.0f, -0.25f); };
+    const auto overhead = [] { SetWhiteLight(-0.2f, -0.8f); };
     const struct {
         const char* what;
         void (*light)();
         D3DXMATRIX world;
         D3DMATERIAL9 material;
+        bool textured, specular;
         test::Rgb expected;
     } rows[] = {
         // 0x11/255 + 0.3 + the normalised light against a normal shortened to 1/4.6.
-        {"course light, course scale", SetCourseLight, Scaling(4.6f), test::Material(1, 0, 0),
-         {148, 0, 0}},
+        {"course", SetCourseLight, Scaling(4.6f), test::Material(1, 0, 0), 0, 1, {148, 0, 0}},
+        // The texel (255, 128, 64) times the lit white; the next rows draw untextured.
+        {"textured", SetCourseLight, Scaling(4.6f), test::Material(1, 1, 1), 1, 1, {148, 74, 37}},
         // 0.5 * (0x11/255 + N.L), N.L = 0.707 * (0.970 - 0.243): the light's lean shows here.
-        {"car light, tilted", SetCarLight, tilted, test::Material(0.5f, 0.5f, 0.5f),
-         {74, 74, 74}},
+        {"car tilted", SetCarLight, tilted, test::Material(0.5f, 0.5f, 0.5f), 0, 1, {74, 74, 74}},
         // N.L would be 3.23; clamped to 1, a grey car does not wash out, a red one saturates.
-        {"car light, car scale, grey", SetCarLight, Scaling(0.3f),
-         test::Material(0.5f, 0.5f, 0.5f), {136, 136, 136}},
-        {"car light, car scale, red", SetCarLight, Scaling(0.3f), test::Material(1, 0, 0),
-         {255, 0, 0}},
+        {"car grey", SetCarLight, Scaling(0.3f), test::Material(.5f, .5f, .5f), 0, 1,
+         {136, 136, 136}},
+        {"car red", SetCarLight, Scaling(0.3f), test::Material(1, 0, 0), 0, 1, {255, 0, 0}},
+        // N.L is 0.808 on the plane scaled by 0.3; renormalised normals would give 79.
+        {"grazing", grazing, Scaling(0.3f), test::Material(1, 1, 1), 0, 1, {223, 223, 223}},
+        // 0.2 * (0x11/255 + N.L), and the specular green where it is enabled.
+        {"shiny", overhead, Scaling(1.0f), shiny, 0, 1, {53, 131, 0}},
+        {"dull", overhead, Scaling(1.0f), dull, 0, 1, {53, 0, 0}},
+        {"specular off", overhead, Scaling(1.0f), shiny, 0, 0, {53, 0, 0}},
+        {"course light, no specular", SetCourseLight, Scaling(1.0f), shiny, 0, 1, {68, 0, 0}},
     };
+    IDirect3DTexture9* texture = Texture(1, 1, {255, 128, 64});
     for (const auto& row : rows) {
         row.light();
-        const test::Rgb pixel = PlanePixel(row.world, row.material);
-        EXPECT_NEAR(pixel.r, row.expected.r, 1) << row.what;
-        EXPECT_NEAR(pixel.g, row.expected.g, 1) << row.what;
-        EXPECT_NEAR(pixel.b, row.expected.b, 1) << row.what;
+        device_->SetRenderState(D3DRS_SPECULARENABLE, row.specular);
+        const test::Rgb pixel =
+            PlanePixel(row.world, row.material, row.textured ? texture : nullptr);
+        EXPECT_NEAR(pixel.r, row.expected.r, 2) << row.what;
+        EXPECT_NEAR(pixel.g, row.expected.g, 2) << row.what;
+        EXPECT_NEAR(pixel.b, row.expected.b, 2) << row.what;
     }
-    // A grazing light of its own: N.L is 0.808 on the plane scaled by 0.3; renormalised normals
-    // would give 79.
-    D3DLIGHT9 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Direction = {-1.0f, -0.25f, 0.0f};
-    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
-    device_->SetLight(0, &light);
-    EXPECT_NEAR(PlanePixel(Scaling(0.3f), test::Material(1, 1, 1)).r, 223, 2);
 }
 
 // The viewer's camera and field of view put the far edge of a plane ending at z = 0 at 0.4527 of
@@ -174,42 +193,6 @@ TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
     const test::Rgb recoloured = redrawnAfter([&] { device_->SetMaterial(&green); });
     EXPECT_EQ(recoloured.r, 0);
     EXPECT_NEAR(recoloured.g, lit, 1);
-}
-
-TEST_F(DeviceDrawing, SpecularNeedsMaterialLightAndRenderState)
-{
-    D3DMATERIAL9 shiny = test::Material(0.2f, 0, 0);
-    shiny.Specular = D3DXCOLOR(0, 1, 0, 1);
-    shiny.Power = 2.0f;
-    D3DMATERIAL9 dull = shiny;
-    dull.Specular = D3DXCOLOR(0, 0, 0, 0);
-    D3DLIGHT9 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Direction = {-0.2f, -0.8f, 0.0f};
-    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
-    light.Specular = D3DXCOLOR(0, 1, 0, 1);
-    device_->SetLight(0, &light);
-    const D3DXMATRIX world = Scaling(1.0f);
-
-    EXPECT_GT(PlanePixel(world, shiny).g, 40);
-    EXPECT_EQ(PlanePixel(world, dull).g, 0);
-    device_->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-    EXPECT_EQ(PlanePixel(world, shiny).g, 0);
-    device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-    SetCourseLight();  // the course light has no specular colour
-    EXPECT_EQ(PlanePixel(world, shiny).g, 0);
-}
-
-TEST_F(DeviceDrawing, TextureModulatesTheLitColourAndNullDrawsUntextured)
-{
-    IDirect3DTexture9* texture = Texture(1, 1, {255, 128, 64});
-    const test::Rgb lit = PlanePixel(Scaling(4.6f), test::Material(1, 1, 1));
-    const test::Rgb textured = PlanePixel(Scaling(4.6f), test::Material(1, 1, 1), texture);
-    EXPECT_NEAR(lit.g, 148, 1);
-    EXPECT_NEAR(textured.r, lit.r, 1);
-    EXPECT_NEAR(textured.g, lit.g * 128 / 255, 1);
-    EXPECT_NEAR(textured.b, lit.b * 64 / 255, 1);
-    EXPECT_EQ(PlanePixel(Scaling(4.6f), test::Material(1, 1, 1), nullptr).g, lit.g);
 }
 
 // The road's texture coordinates run to about 270 along it: the device must wrap them and sample
