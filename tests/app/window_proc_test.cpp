@@ -10,7 +10,7 @@
 
 namespace {
 
-// lParam as Windows makes it: repeat count, scan code, extended key, auto-repeat (bit 30), Alt (29).
+// lParam as Windows makes it: repeat count, scan code, extended key, auto-repeat (30), Alt (29).
 constexpr LPARAM kUpFirst = 0x01480001, kUpRepeat = 0x41480001, kEscape = 0x00010001;
 constexpr LPARAM kRelease = static_cast<LPARAM>(0xC1480001u), kAlt = 1 << 29;
 

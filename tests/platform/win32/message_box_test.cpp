@@ -1,5 +1,5 @@
 // Code page 932 to UTF-8 as message boxes convert it: characters only Windows has, and bad bytes
-// that must not break the conversion. (The viewer's own texts are checked where InitD3D shows them.)
+// that must not break the conversion. The viewer's own texts are checked where InitD3D shows them.
 #include <gtest/gtest.h>
 
 #include "platform/portable/win32/codepage.h"
