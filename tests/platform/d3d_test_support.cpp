@@ -11,15 +11,6 @@
 
 namespace test {
 
-void InitOffscreenVideo()
-{
-    static const bool initialised = [] {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        return SDL_Init(SDL_INIT_VIDEO) == 0;
-    }();
-    if (!initialised) std::abort();
-}
-
 Window::~Window()
 {
     if (record.sdl) SDL_DestroyWindow(record.sdl);
@@ -27,7 +18,11 @@ Window::~Window()
 
 std::unique_ptr<Window> MakeWindow(int width, int height, bool opengl)
 {
-    InitOffscreenVideo();
+    static const bool initialised = [] {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        return SDL_Init(SDL_INIT_VIDEO) == 0;
+    }();
+    if (!initialised) std::abort();
     auto window = std::make_unique<Window>();
     const Uint32 flags = SDL_WINDOW_HIDDEN | (opengl ? Uint32{SDL_WINDOW_OPENGL} : 0u);
     window->record.sdl = SDL_CreateWindow("test", 0, 0, width, height, flags);
@@ -67,7 +62,7 @@ Rgb Frame::At(int x, int y) const
 Frame Capture(HWND window)
 {
     Frame frame;
-    if (!CaptureWindowFrame(window, frame.rgba, frame.width, frame.height)) return Frame{};
+    if (!CaptureWindowFrame(window, frame.rgba, frame.width, frame.height)) frame = Frame{};
     return frame;
 }
 

@@ -13,14 +13,11 @@
 
 namespace test {
 
-// Selects SDL's offscreen driver and initialises video once per process.
-void InitOffscreenVideo();
-
 struct Window {
     HWND__ record;
     ~Window();
 };
-// A hidden window with the given client size; `opengl` false makes one no GL context fits.
+// A hidden window on SDL's offscreen driver; `opengl` false makes one no GL context fits.
 std::unique_ptr<Window> MakeWindow(int width, int height, bool opengl = true);
 
 // The viewer's device: the Direct3D object and a HAL device with the viewer's presentation

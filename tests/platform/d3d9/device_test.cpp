@@ -1,10 +1,11 @@
 // The portable device draws what Direct3D 9 draws, under the viewer's own camera, light and render
 // states: the lighting facts measured on the reference, specular, point-sampled wrapped textures,
-// culling, depth, clip depth, state changed between draws, the stretch and text layer of Present,
-// the scene brackets and a failed GL context.
+// culling, depth, clip depth, state changed between draws, Present's stretch and text layer, and a
+// failed GL context.
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,26 +20,15 @@ const int kSize = 200;
 // A pixel below the centre, where the plane at y = 0 lies under the course camera.
 const int kPlaneX = kSize / 2, kPlaneY = kSize * 3 / 4;
 
-D3DXMATRIX Scaling(float s)
-{
-    D3DXMATRIX m;
-    D3DXMatrixScaling(&m, s, s, s);
-    return m;
-}
-
-D3DXMATRIX Translation(float x, float y, float z)
-{
-    D3DXMATRIX m;
-    D3DXMatrixTranslation(&m, x, y, z);
-    return m;
-}
+D3DXMATRIX m;
+D3DXMATRIX Scaling(float s) { return *D3DXMatrixScaling(&m, s, s, s); }
+D3DXMATRIX Translation(float x, float y, float z) { return *D3DXMatrixTranslation(&m, x, y, z); }
 
 class DeviceDrawing : public ::testing::Test {
 protected:
     void SetUp() override
     {
         window_ = test::MakeWindow(kSize, kSize);
-        ASSERT_NE(window_->record.sdl, nullptr);
         made_ = test::MakeDevice(Window());
         ASSERT_NE(made_->device, nullptr);
         device_ = made_->device;
@@ -56,8 +46,6 @@ protected:
         if (texture_) texture_->Release();
         if (plane_) plane_->Release();
         pD3DDevice = nullptr;
-        made_.reset();
-        window_.reset();
     }
 
     HWND Window() { return &window_->record; }
@@ -91,14 +79,12 @@ protected:
         return frame.At(kPlaneX, kPlaneY);
     }
 
-    // A 4 by 4 texture of one colour, written as PNG and loaded as the viewer loads textures.
-    IDirect3DTexture9* SolidTexture(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+    // A texture written as PNG from RGB rows and loaded as the viewer loads textures.
+    IDirect3DTexture9* Texture(int width, int height, const std::vector<std::uint8_t>& rgb)
     {
         test::TempFolder folder;
-        std::uint8_t pixels[4 * 4 * 3];
-        for (int i = 0; i < 16; ++i) pixels[i * 3] = r, pixels[i * 3 + 1] = g, pixels[i * 3 + 2] = b;
-        const std::string path = folder.path + "/solid.png";
-        EXPECT_NE(stbi_write_png(path.c_str(), 4, 4, 3, pixels, 12), 0);
+        const std::string path = folder.path + "/texture.png";
+        EXPECT_NE(stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3), 0);
         EXPECT_EQ(D3DXCreateTextureFromFileA(device_, path.c_str(), &texture_), D3D_OK);
         return texture_;
     }
@@ -110,46 +96,65 @@ protected:
     IDirect3DTexture9* texture_ = nullptr;
 };
 
+// A light of the test's own: white, its specular colour green.
+void SetWhiteLight(float x, float y)
+{
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Direction = {x, y, 0.0f};
+    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
+    light.Specular = D3DXCOLOR(0, 1, 0, 1);
+    pD3DDevice->SetLight(0, &light);
+}
+
 // The viewer's lights on planes scaled as the course (4.6) and the car (0.3), as Wine draws them:
-// normals are not renormalised, but no light gives more than its colour.
-TEST_F(DeviceDrawing, LightingRowsReadAsOnTheReference)
+// normals are not renormalised, but no light gives more than its colour; textures modulate the lit
+// colour; specular needs the material's, the light's and the render state.
+TEST_F(DeviceDrawing, LitPixelsReadAsOnTheReference)
 {
     D3DXMATRIX tilted;   // turned 45 degrees about Z, its normal away from the light's lean
     D3DXMatrixRotationZ(&tilted, 0.7853982f);
+    D3DMATERIAL9 shiny = test::Material(0.2f, 0, 0), dull = shiny;
+    shiny.Specular = D3DXCOLOR(0, 1, 0, 1);
+    shiny.Power = 2.0f;
+    const auto grazing = [] { SetWhiteLight(-1.0f, -0.25f); };
+    const auto overhead = [] { SetWhiteLight(-0.2f, -0.8f); };
     const struct {
         const char* what;
         void (*light)();
         D3DXMATRIX world;
         D3DMATERIAL9 material;
+        bool textured, specular;
         test::Rgb expected;
     } rows[] = {
         // 0x11/255 + 0.3 + the normalised light against a normal shortened to 1/4.6.
-        {"course light, course scale", SetCourseLight, Scaling(4.6f), test::Material(1, 0, 0),
-         {148, 0, 0}},
+        {"course", SetCourseLight, Scaling(4.6f), test::Material(1, 0, 0), 0, 1, {148, 0, 0}},
+        // The texel (255, 128, 64) times the lit white; the next rows draw untextured.
+        {"textured", SetCourseLight, Scaling(4.6f), test::Material(1, 1, 1), 1, 1, {148, 74, 37}},
         // 0.5 * (0x11/255 + N.L), N.L = 0.707 * (0.970 - 0.243): the light's lean shows here.
-        {"car light, tilted", SetCarLight, tilted, test::Material(0.5f, 0.5f, 0.5f),
-         {74, 74, 74}},
+        {"car tilted", SetCarLight, tilted, test::Material(0.5f, 0.5f, 0.5f), 0, 1, {74, 74, 74}},
         // N.L would be 3.23; clamped to 1, a grey car does not wash out, a red one saturates.
-        {"car light, car scale, grey", SetCarLight, Scaling(0.3f),
-         test::Material(0.5f, 0.5f, 0.5f), {136, 136, 136}},
-        {"car light, car scale, red", SetCarLight, Scaling(0.3f), test::Material(1, 0, 0),
-         {255, 0, 0}},
+        {"car grey", SetCarLight, Scaling(0.3f), test::Material(.5f, .5f, .5f), 0, 1,
+         {136, 136, 136}},
+        {"car red", SetCarLight, Scaling(0.3f), test::Material(1, 0, 0), 0, 1, {255, 0, 0}},
+        // N.L is 0.808 on the plane scaled by 0.3; renormalised normals would give 79.
+        {"grazing", grazing, Scaling(0.3f), test::Material(1, 1, 1), 0, 1, {223, 223, 223}},
+        // 0.2 * (0x11/255 + N.L), and the specular green where it is enabled.
+        {"shiny", overhead, Scaling(1.0f), shiny, 0, 1, {53, 131, 0}},
+        {"dull", overhead, Scaling(1.0f), dull, 0, 1, {53, 0, 0}},
+        {"specular off", overhead, Scaling(1.0f), shiny, 0, 0, {53, 0, 0}},
+        {"course light, no specular", SetCourseLight, Scaling(1.0f), shiny, 0, 1, {68, 0, 0}},
     };
+    IDirect3DTexture9* texture = Texture(1, 1, {255, 128, 64});
     for (const auto& row : rows) {
         row.light();
-        const test::Rgb pixel = PlanePixel(row.world, row.material);
-        EXPECT_NEAR(pixel.r, row.expected.r, 1) << row.what;
-        EXPECT_NEAR(pixel.g, row.expected.g, 1) << row.what;
-        EXPECT_NEAR(pixel.b, row.expected.b, 1) << row.what;
+        device_->SetRenderState(D3DRS_SPECULARENABLE, row.specular);
+        const test::Rgb pixel =
+            PlanePixel(row.world, row.material, row.textured ? texture : nullptr);
+        EXPECT_NEAR(pixel.r, row.expected.r, 2) << row.what;
+        EXPECT_NEAR(pixel.g, row.expected.g, 2) << row.what;
+        EXPECT_NEAR(pixel.b, row.expected.b, 2) << row.what;
     }
-    // A grazing light of its own: N.L is 0.808 on the plane scaled by 0.3; renormalised normals
-    // would give 79.
-    D3DLIGHT9 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Direction = {-1.0f, -0.25f, 0.0f};
-    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
-    device_->SetLight(0, &light);
-    EXPECT_NEAR(PlanePixel(Scaling(0.3f), test::Material(1, 1, 1)).r, 223, 2);
 }
 
 // The viewer's camera and field of view put the far edge of a plane ending at z = 0 at 0.4527 of
@@ -190,54 +195,13 @@ TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
     EXPECT_NEAR(recoloured.g, lit, 1);
 }
 
-TEST_F(DeviceDrawing, SpecularNeedsMaterialLightAndRenderState)
-{
-    D3DMATERIAL9 shiny = test::Material(0.2f, 0, 0);
-    shiny.Specular = D3DXCOLOR(0, 1, 0, 1);
-    shiny.Power = 2.0f;
-    D3DMATERIAL9 dull = shiny;
-    dull.Specular = D3DXCOLOR(0, 0, 0, 0);
-    D3DLIGHT9 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Direction = {-0.2f, -0.8f, 0.0f};
-    light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
-    light.Specular = D3DXCOLOR(0, 1, 0, 1);
-    device_->SetLight(0, &light);
-    const D3DXMATRIX world = Scaling(1.0f);
-
-    EXPECT_GT(PlanePixel(world, shiny).g, 40);
-    EXPECT_EQ(PlanePixel(world, dull).g, 0);
-    device_->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-    EXPECT_EQ(PlanePixel(world, shiny).g, 0);
-    device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-    SetCourseLight();  // the course light has no specular colour
-    EXPECT_EQ(PlanePixel(world, shiny).g, 0);
-}
-
-TEST_F(DeviceDrawing, TextureModulatesTheLitColourAndNullDrawsUntextured)
-{
-    IDirect3DTexture9* texture = SolidTexture(255, 128, 64);
-    ASSERT_NE(texture, nullptr);
-    const test::Rgb lit = PlanePixel(Scaling(4.6f), test::Material(1, 1, 1));
-    const test::Rgb textured = PlanePixel(Scaling(4.6f), test::Material(1, 1, 1), texture);
-    EXPECT_NEAR(textured.r, lit.r, 1);
-    EXPECT_NEAR(textured.g, lit.g * 128 / 255, 1);
-    EXPECT_NEAR(textured.b, lit.b * 64 / 255, 1);
-    const test::Rgb untextured = PlanePixel(Scaling(4.6f), test::Material(1, 1, 1), nullptr);
-    EXPECT_EQ(untextured.g, lit.g);
-    EXPECT_NEAR(lit.g, 148, 1);
-}
-
 // The road's texture coordinates run to about 270 along it: the device must wrap them and sample
 // the nearest texel, as the viewer never sets a filter or an address mode. A 2 by 2 checker on a
 // plane whose v runs 0..270 along Z must show only its two colours, alternating down the screen.
 TEST_F(DeviceDrawing, TexturesArePointSampledAndWrapped)
 {
+    Texture(2, 2, {255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255});
     test::TempFolder folder;
-    const std::uint8_t checker[] = {255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255};
-    const std::string png = folder.path + "/checker.png";
-    ASSERT_NE(stbi_write_png(png.c_str(), 2, 2, 3, checker, 6), 0);
-    ASSERT_EQ(D3DXCreateTextureFromFileA(device_, png.c_str(), &texture_), D3D_OK);
     const std::string x = folder.path + "/road.x";
     std::FILE* file = std::fopen(x.c_str(), "w");
     ASSERT_NE(file, nullptr);
@@ -277,32 +241,17 @@ TEST_F(DeviceDrawing, CounterClockwiseFacesAreCulled)
     EXPECT_NE(PlanePixel(flipped, test::Material(1, 0, 0)).g, 100);
 }
 
+// Less-or-equal depth: a lower plane drawn second is hidden, a higher one or the same one shows.
 TEST_F(DeviceDrawing, NearerSurfacesHideFartherOnesAndEqualDepthPasses)
 {
-    const test::Frame lowerAfter = Frame([&] {
-        DrawPlane(Translation(0, 0, 0), test::Material(1, 0, 0));
-        DrawPlane(Translation(0, -0.5f, 0), test::Material(0, 1, 0));
-    });
-    test::Rgb pixel = lowerAfter.At(kPlaneX, kPlaneY);
-    EXPECT_GT(pixel.r, 0);
-    EXPECT_EQ(pixel.g, 0);
-
-    const test::Frame higherAfter = Frame([&] {
-        DrawPlane(Translation(0, 0, 0), test::Material(1, 0, 0));
-        DrawPlane(Translation(0, 0.2f, 0), test::Material(0, 1, 0));
-    });
-    pixel = higherAfter.At(kPlaneX, kPlaneY);
-    EXPECT_EQ(pixel.r, 0);
-    EXPECT_GT(pixel.g, 0);
-
-    // Less-or-equal: the same surface drawn again replaces itself.
-    const test::Frame same = Frame([&] {
-        DrawPlane(Translation(0, 0, 0), test::Material(1, 0, 0));
-        DrawPlane(Translation(0, 0, 0), test::Material(0, 1, 0));
-    });
-    pixel = same.At(kPlaneX, kPlaneY);
-    EXPECT_EQ(pixel.r, 0);
-    EXPECT_GT(pixel.g, 0);
+    for (const float secondY : {-0.5f, 0.2f, 0.0f}) {
+        const test::Rgb pixel = Frame([&] {
+                                    DrawPlane(Translation(0, 0, 0), test::Material(1, 0, 0));
+                                    DrawPlane(Translation(0, secondY, 0), test::Material(0, 1, 0));
+                                }).At(kPlaneX, kPlaneY);
+        EXPECT_EQ(pixel.r > 0, secondY < 0) << secondY;
+        EXPECT_EQ(pixel.g > 0, secondY >= 0) << secondY;
+    }
 }
 
 TEST_F(DeviceDrawing, ClipDepthRunsFromTheNearPlane)
@@ -324,90 +273,55 @@ TEST_F(DeviceDrawing, ClipDepthRunsFromTheNearPlane)
     EXPECT_EQ(WallAt(0.9f).g, 100);
 }
 
-TEST(DevicePresent, StretchesTheBackBufferOverTheCurrentClientArea)
+// The back buffer keeps its size and is stretched over the client area as it is now.
+TEST_F(DeviceDrawing, PresentStretchesTheBackBufferOverTheCurrentClientArea)
 {
-    auto window = test::MakeWindow(100, 50);
-    auto made = test::MakeDevice(&window->record);
-    ASSERT_NE(made->device, nullptr);
-    SDL_SetWindowSize(window->record.sdl, 200, 100);
-    // Left half red, right half blue, on the 100 by 50 back buffer.
-    const D3DRECT left = {0, 0, 50, 50}, right = {50, 0, 100, 50};
-    made->device->Clear(1, &left, D3DCLEAR_TARGET, 0xffff0000, 1.0f, 0);
-    made->device->Clear(1, &right, D3DCLEAR_TARGET, 0xff0000ff, 1.0f, 0);
-    ASSERT_EQ(made->device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    const test::Frame frame = test::Capture(&window->record);
-    ASSERT_EQ(frame.width, 200);
-    ASSERT_EQ(frame.height, 100);
-    EXPECT_EQ(frame.At(10, 90).r, 255);
-    EXPECT_EQ(frame.At(90, 10).r, 255);
-    EXPECT_EQ(frame.At(110, 10).b, 255);
-    EXPECT_EQ(frame.At(190, 90).b, 255);
+    SDL_SetWindowSize(window_->record.sdl, 400, 100);
+    const D3DRECT left = {0, 0, 100, 200}, right = {100, 0, 200, 200};
+    device_->Clear(1, &left, D3DCLEAR_TARGET, 0xffff0000, 1.0f, 0);
+    device_->Clear(1, &right, D3DCLEAR_TARGET, 0xff0000ff, 1.0f, 0);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    const test::Frame frame = test::Capture(Window());
+    ASSERT_EQ(frame.width * 1000 + frame.height, 400100);
+    EXPECT_EQ(frame.At(190, 90).r, 255);
+    EXPECT_EQ(frame.At(210, 10).b, 255);
 }
 
-TEST(DevicePresent, CompositesTheTextLayerOnceThenClearsIt)
+// Where the text layer's alpha is 0 the frame shows; the layer is composited once, then cleared.
+TEST_F(DeviceDrawing, PresentCompositesTheTextLayerOnceThenClearsIt)
 {
-    auto window = test::MakeWindow(64, 48);
-    auto made = test::MakeDevice(&window->record);
-    ASSERT_NE(made->device, nullptr);
-    HWND__& record = window->record;
-    record.textWidth = 64;
-    record.textHeight = 48;
-    record.textPixels.assign(64 * 48 * 4, 0);
-    // One opaque white text cell at (8..15, 2..5): where the layer's alpha is 0 the frame shows.
-    for (int y = 2; y < 6; ++y)
-        for (int x = 8; x < 16; ++x)
-            for (int c = 0; c < 4; ++c) record.textPixels[(y * 64 + x) * 4 + c] = 255;
-    record.textDrawn = {0, 0, 64, 48};
-
-    made->device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kGrey, 1.0f, 0);
-    made->device->Present(nullptr, nullptr, nullptr, nullptr);
-    test::Frame frame = test::Capture(&record);
-    ASSERT_EQ(frame.width, 64);
-    EXPECT_EQ(frame.At(8, 2).r, 255);
-    EXPECT_EQ(frame.At(15, 5).g, 255);
-    EXPECT_EQ(frame.At(16, 5).g, 100);
-    EXPECT_EQ(frame.At(8, 6).g, 100);
-    EXPECT_GE(record.textDrawn.left, record.textDrawn.right) << "nothing left to composite";
-    EXPECT_EQ(record.textPixels[(3 * 64 + 9) * 4 + 3], 0);
-
-    made->device->Clear(0, nullptr, D3DCLEAR_TARGET, kGrey, 1.0f, 0);
-    made->device->Present(nullptr, nullptr, nullptr, nullptr);
-    frame = test::Capture(&record);
-    EXPECT_EQ(frame.At(8, 2).r, 100);
-}
-
-TEST(DeviceScene, BeginSceneTwiceFailsAsInDirect3D)
-{
-    auto window = test::MakeWindow(32, 32);
-    auto made = test::MakeDevice(&window->record);
-    ASSERT_NE(made->device, nullptr);
-    EXPECT_LT(made->device->EndScene(), 0);
-    EXPECT_EQ(made->device->BeginScene(), D3D_OK);
-    EXPECT_LT(made->device->BeginScene(), 0);
-    EXPECT_EQ(made->device->EndScene(), D3D_OK);
-    EXPECT_EQ(made->device->BeginScene(), D3D_OK);
-    EXPECT_EQ(made->device->EndScene(), D3D_OK);
+    HWND__& record = window_->record;
+    record.textWidth = record.textHeight = kSize;
+    record.textPixels.assign(kSize * kSize * 4, 0);
+    for (int y = 2; y < 6; ++y)   // one opaque white cell at (8..15, 2..5)
+        std::fill_n(&record.textPixels[(y * kSize + 8) * 4], 8 * 4, 255);
+    record.textDrawn = {0, 0, kSize, kSize};
+    for (int present = 0; present < 2; ++present) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, kGrey, 1.0f, 0);
+        device_->Present(nullptr, nullptr, nullptr, nullptr);
+        const test::Frame frame = test::Capture(Window());
+        ASSERT_EQ(frame.width, kSize);
+        EXPECT_EQ(frame.At(8, 2).r, present == 0 ? 255 : 100) << present;
+        EXPECT_EQ(frame.At(15, 5).g, present == 0 ? 255 : 100) << present;
+        EXPECT_EQ(frame.At(16, 5).g, 100);
+        EXPECT_EQ(frame.At(8, 6).g, 100);
+    }
 }
 
 TEST(DeviceCreation, WindowWithoutGLFailsWithANullDeviceForBothTypes)
 {
     auto window = test::MakeWindow(32, 32, /*opengl=*/false);
-    ASSERT_NE(window->record.sdl, nullptr);
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
+    auto made = test::MakeDevice(&window->record);
+    ASSERT_NE(made->d3d, nullptr);
     D3DPRESENT_PARAMETERS d3dpp{};
     d3dpp.Windowed = TRUE;
-    d3dpp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    d3dpp.EnableAutoDepthStencil = TRUE;
-    d3dpp.AutoDepthStencilFormat = D3DFMT_D16;
     for (D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
         auto* device = reinterpret_cast<IDirect3DDevice9*>(0x1);
-        EXPECT_LT(d3d->CreateDevice(D3DADAPTER_DEFAULT, type, &window->record,
-                                    D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device),
+        EXPECT_LT(made->d3d->CreateDevice(D3DADAPTER_DEFAULT, type, &window->record,
+                                          D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device),
                   0);
         EXPECT_EQ(device, nullptr);
     }
-    EXPECT_EQ(d3d->Release(), 0u);
     EXPECT_EQ(Direct3DCreate9(31), nullptr);
 }
 

@@ -1,97 +1,63 @@
-// Whole programs on the portable Win32: the runtime start-up hands WinMain its arguments and its
-// result becomes the exit status; without a display window creation ends the program saying why;
-// message boxes without a display go to stderr.
+// Whole programs on the portable Win32: WinMain gets its arguments and its result is the exit
+// status; without a display, window creation ends the program saying why, text without a font
+// fails saying what to install, and message boxes go to stderr in UTF-8.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <string>
 
 #include "tests/tools/run_command.h"
 
 namespace {
 
-// Runs the probe with the environment variables given set (or, for null values, unset).
-CommandResult RunProbe(const std::vector<std::string>& args,
-                       const std::vector<std::pair<const char*, const char*>>& environment)
+// The probe run with DISPLAY and WAYLAND_DISPLAY unset, and `settings` (NAME=value) set.
+CommandResult RunProbe(std::vector<std::string> settings, const std::vector<std::string>& args)
 {
-    std::vector<std::pair<std::string, std::string>> saved;
-    for (const auto& [name, value] : environment) {
-        const char* old = std::getenv(name);
-        saved.emplace_back(name, old != nullptr ? old : std::string("\x01"));
-        if (value != nullptr) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    CommandResult result = RunCommand(WIN32_PROBE_PATH, args);
-    for (const auto& [name, value] : saved) {
-        if (value == "\x01") unsetenv(name.c_str());
-        else setenv(name.c_str(), value.c_str(), 1);
-    }
-    return result;
+    std::vector<std::string> command = {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+    command.insert(command.end(), settings.begin(), settings.end());
+    command.push_back(WIN32_PROBE_PATH);
+    command.insert(command.end(), args.begin(), args.end());
+    return RunCommand("/usr/bin/env", command);
 }
 
-TEST(Win32Entry, WinMainGetsInstanceCommandLineAndShowCommandAndItsResultIsTheExitStatus)
+TEST(Win32Entry, ProgramsRunAsOnWindowsAndSayWhyTheyCannot)
 {
-    const CommandResult result = RunProbe({"-x", "two words", ""}, {});
-    EXPECT_EQ(result.status, 3);
-    EXPECT_EQ(result.out,
-              "instance set, previous null, command line [-x \"two words\" \"\"], show 10\n");
-}
-
-// Without a display, window creation ends the program saying why; offscreen asked for works.
-TEST(Win32Entry, WindowCreationWithAndWithoutADisplay)
-{
-    const struct {
-        const char *display, *driver;
-        int status;
-        const char *out, *reason;
-    } rows[] = {
-        {nullptr, nullptr, 1, "", "no display available: neither DISPLAY nor WAYLAND_DISPLAY is set"},
-        {":97", nullptr, 1, "", "no display available: cannot connect to the X display \":97\""},
-        {nullptr, "offscreen", 0, "window created\n", ""},
-    };
-    for (const auto& row : rows) {
-        const CommandResult result = RunProbe(
-            {"window"},
-            {{"DISPLAY", row.display}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", row.driver}});
-        EXPECT_EQ(result.status != 0, row.status != 0) << row.reason;
-        EXPECT_EQ(result.out, row.out) << row.reason;
-        EXPECT_NE(result.err.find(row.reason), std::string::npos) << result.err;
-    }
-}
-
-TEST(Win32Entry, TextWithoutAFontFailsAndSaysWhatToInstall)
-{
-    char directory[] = "/tmp/crs-fonts-XXXXXX";
-    ASSERT_NE(mkdtemp(directory), nullptr);
-    const std::string config = std::string(directory) + "/fonts.conf";
-    std::FILE* file = std::fopen(config.c_str(), "w");
+    char folder[] = "/tmp/crs-fonts-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string fonts = std::string(folder) + "/fonts.conf";
+    std::FILE* file = std::fopen(fonts.c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::fprintf(file, "<fontconfig><dir>%s/none</dir><cachedir>%s</cachedir></fontconfig>\n",
-                 directory, directory);
+                 folder, folder);
     std::fclose(file);
-    const CommandResult result =
-        RunProbe({"text"}, {{"SDL_VIDEODRIVER", "offscreen"}, {"FONTCONFIG_FILE", config.c_str()}});
-    std::filesystem::remove_all(directory);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "window created\nTextOutA FALSE\n");
-    EXPECT_NE(result.err.find("TextOutA: no font: "), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("install fonts-dejavu-core"), std::string::npos) << result.err;
-}
-
-TEST(Win32Entry, MessageBoxesWithoutADisplayGoToStderrInUtf8)
-{
-    // Offscreen asked for, and no display at all with nothing asked for.
-    for (const char* driver : {"offscreen", static_cast<const char*>(nullptr)}) {
-        SCOPED_TRACE(driver != nullptr ? driver : "no driver asked for");
-        const CommandResult result = RunProbe(
-            {"box"}, {{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", driver}});
-        EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.err,
-                  "crs.x: Xファイルの読み込みに失敗しました\n"
-                  "Error: HALモードでDIRECT3Dデバイスを作成できません\nREFモードで再試行します\n");
+    const char* boxes = "crs.x: Xファイルの読み込みに失敗しました\n"
+                        "Error: HALモードでDIRECT3Dデバイスを作成できません\nREFモードで再試行します\n";
+    const struct {
+        std::vector<std::string> settings, args;
+        int status;
+        std::string out, err;   // err: a part of it
+    } rows[] = {
+        {{}, {"-x", "two words", ""}, 3,
+         "instance set, previous null, command line [-x \"two words\" \"\"], show 10\n", ""},
+        {{}, {"window"}, 1, "", "no display available: neither DISPLAY nor WAYLAND_DISPLAY is set"},
+        {{"DISPLAY=:97"}, {"window"}, 1, "",
+         "no display available: cannot connect to the X display \":97\""},
+        {{"SDL_VIDEODRIVER=offscreen"}, {"window"}, 0, "window created\n", ""},
+        {{"SDL_VIDEODRIVER=offscreen", "FONTCONFIG_FILE=" + fonts}, {"text"}, 0,
+         "window created\nTextOutA FALSE\n", "TextOutA: no font: "},
+        {{"SDL_VIDEODRIVER=offscreen", "FONTCONFIG_FILE=" + fonts}, {"text"}, 0,
+         "window created\nTextOutA FALSE\n", "install fonts-dejavu-core"},
+        {{"SDL_VIDEODRIVER=offscreen"}, {"box"}, 0, "", boxes},
+        {{}, {"box"}, 0, "", boxes},
+    };
+    for (const auto& row : rows) {
+        const CommandResult result = RunProbe(row.settings, row.args);
+        SCOPED_TRACE(row.args[0] + "\n" + result.err);
+        EXPECT_EQ(result.status, row.status);
+        EXPECT_EQ(result.out, row.out);
+        EXPECT_NE(result.err.find(row.err), std::string::npos);
     }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

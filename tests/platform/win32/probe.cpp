@@ -1,6 +1,6 @@
 // A small Win32 program for the tests that need a process of their own: the runtime start-up,
-// window creation without a display, text without a font, and message boxes written to stderr. The first word of the
-// command line picks what it does.
+// window creation without a display, text without a font, and message boxes written to stderr.
+// The first word of the command line picks what it does.
 #include <cstdio>
 #include <cstring>
 
@@ -18,7 +18,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
                                       nullptr, nullptr, hInstance, nullptr);
         std::printf("window %s\n", window != nullptr ? "created" : "failed");
         if (lpCmdLine[0] == 't')
-            std::printf("TextOutA %s\n", TextOutA(GetDC(window), 0, 0, "wx = 0", 6) ? "TRUE" : "FALSE");
+            std::printf("TextOutA %s\n",
+                        TextOutA(GetDC(window), 0, 0, "wx = 0", 6) ? "TRUE" : "FALSE");
         return 0;
     }
     if (std::strncmp(lpCmdLine, "box", 3) == 0) {
