@@ -32,11 +32,6 @@ FrameDifference CompareFrames(const FrameImage& reference, const FrameImage& can
         }
         close += largest <= kCloseLevels;
         difference.differing += largest > 0;
-        if (largest > difference.worst) {
-            difference.worst = largest;
-            difference.worstX = static_cast<int>(p % static_cast<std::size_t>(reference.width));
-            difference.worstY = static_cast<int>(p / static_cast<std::size_t>(reference.width));
-        }
     }
     for (int c = 0; c < 3; ++c) difference.meanAbsolute[c] = sum[c] / static_cast<double>(pixels);
     difference.closeShare = static_cast<double>(close) / static_cast<double>(pixels);

@@ -1,12 +1,10 @@
-// crs-drive as a user runs it: the overlay after N presses, the path as CSV checked against an
-// independent computation of the motion, and the argument errors.
+// crs-drive's path as CSV, checked against an independent computation of the motion, and the
+// press counts its arguments take (tool_commands_test.sh runs the rest of it).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <sstream>
-
-#include <sys/wait.h>
 
 #include "motion/course_table.h"
 #include "run_command.h"
@@ -25,20 +23,6 @@ std::vector<std::string> Lines(const std::string& text)
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-// A thousand laps later the car is back at the start, and the counter shows a full lap.
-TEST(CrsDriveOverlay, ShowsTheStartStateAfterWholeLapsWithTheCounterAtAFullLap)
-{
-    const CommandResult r = Drive({"1072000"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out,
-              "wx = -4000\nwy = 13000\nwz = 0\nvect_x = 0\nvect_y = 0\nvect_z = 0\n"
-              "fPosX = 4.000000\nfPosY = 0.000000\nfPosZ = -13.000000\nplate_pos = 1072\n");
-    EXPECT_EQ(r.err, "");
-    const std::vector<std::string> next = Lines(Drive({"1072001"}).out);
-    ASSERT_FALSE(next.empty());
-    EXPECT_EQ(next.back(), "plate_pos = 1");
 }
 
 // The motion computed again from the course table with the library's sine and plain integer
@@ -111,44 +95,6 @@ TEST(PressCount, TakesPlainWholeNumbersUpToTheLargest32BitValue)
             EXPECT_EQ(presses, std::atoll(text));
         else
             EXPECT_EQ(presses, -1) << "'" << text << "'";
-    }
-}
-
-TEST(CrsDriveArguments, BadArgumentsSayWhatIsWrongThenTheUsageAndExitTwo)
-{
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{}, "crs-drive: missing N"},
-        {{"--path"}, "crs-drive: missing N"},
-        {{"--path", "-1"}, "crs-drive: N must not be negative: '-1'"},
-        {{"--fast", "3"}, "crs-drive: unknown option: '--fast'"},
-        {{"3", "4"}, "crs-drive: more than one N given: '4'"},
-    };
-    for (const auto& [args, message] : cases) {
-        const CommandResult r = Drive(args);
-        SCOPED_TRACE(message);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        const std::vector<std::string> err = Lines(r.err);
-        ASSERT_GE(err.size(), 2u);
-        EXPECT_EQ(err[0], message);
-        EXPECT_EQ(err[1].rfind("usage: crs-drive N", 0), 0u);
-    }
-    const CommandResult help = Drive({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: crs-drive N", 0), 0u);
-}
-
-TEST(CrsDriveOutput, AFullDiskIsToldAndEndsWithStatusOne)
-{
-    for (const std::string args : {"300", "--path 2144"}) {
-        // Standard error into the pipe, standard output onto the full device.
-        std::FILE* run = popen((CRS_DRIVE_PATH " " + args + " 2>&1 >/dev/full").c_str(), "r");
-        ASSERT_NE(run, nullptr);
-        char said[200] = {};
-        const std::size_t length = std::fread(said, 1, sizeof said - 1, run);
-        EXPECT_EQ(WEXITSTATUS(pclose(run)), 1) << args;
-        EXPECT_EQ(std::string(said, length),
-                  "crs-drive: could not write the output: No space left on device\n");
     }
 }
 

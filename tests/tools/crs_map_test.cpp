@@ -1,14 +1,9 @@
 // crs-map: the picture shows the upper road where the lap crosses itself, the roads in their
-// height colours on a plain ground, and the tool writes a PNG or says why not.
+// height colours on a plain ground.
 #include <gtest/gtest.h>
 
-#include <stb/stb_image.h>
-#include <unistd.h>
-
 #include <cmath>
-#include <filesystem>
 
-#include "run_command.h"
 #include "tools/assets/course_map.h"
 
 namespace {
@@ -56,29 +51,6 @@ TEST(CourseMap, RoadsShowTheirHeightOnAPlainGround)
                                 static_cast<int>(map.projection.Row(infield))),
                        ground),
               0);
-}
-
-TEST(CrsMapTool, WritesAPngOrSaysWhyNot)
-{
-    const std::string file = "/tmp/crs-map-test-" + std::to_string(getpid()) + ".png";
-    CommandResult r = RunCommand(CRS_MAP_PATH, {"--out", file});
-    ASSERT_EQ(r.status, 0) << r.err;
-    int width = 0, height = 0, channels = 0;
-    EXPECT_TRUE(stbi_info(file.c_str(), &width, &height, &channels));
-    EXPECT_GT(width, 800);
-    EXPECT_GT(height, 800);
-    std::filesystem::remove(file);
-
-    for (const char* out : {"/proc/crs-map.png", "/dev/full"}) {
-        r = RunCommand(CRS_MAP_PATH, {"--out", out});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err.rfind("crs-map: cannot write " + std::string(out) + ": ", 0), 0u) << r.err;
-    }
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--out"}, {"map.png"}}) {
-        r = RunCommand(CRS_MAP_PATH, args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find("\nusage: crs-map"), std::string::npos) << r.err;
-    }
 }
 
 }  // namespace
