@@ -1,18 +1,12 @@
 // The platform probe: one program in Win32, Direct3D 9 and D3DX9 names only, built for both
 // backends (crs-probe here, probe.exe with mingw-w64 for Wine), so that what the two draw and load
 // can be compared. It opens an 800 by 600 window, makes a device as the viewer does and then, by
-// the words of its command line:
-//   (none)          draws probe_scene.cpp's course and car every idle pass; prints "ready LEFT TOP
-//                   WIDTH HEIGHT" (the client area on screen) once 30 frames are shown, and ends
-//                   after 600 frames or on Escape;
-//   specular        the same with a white specular light;
-//   stretch         the same with the window made 600 by 450 after the device, so that Present
-//                   stretches the back buffer over a smaller client area;
-//   scene FILE      draws the X file FILE in the course's place, without the car;
-//   counts FILE...  loads each X file and its textures as the viewer does and prints one line per
-//                   file: materials, faces, faces per subset, textures loaded.
-// On the portable backend, "capture FILE.png" after the scene's words writes the 30th frame there
-// (the window's own read-back) and ends the program.
+// the words of its command line, draws probe_scene.cpp's scene every idle pass, printing "ready
+// LEFT TOP WIDTH HEIGHT" (the client area on screen) at the 30th frame and ending at the 600th or
+// on Escape; "specular" gives it a white specular light, "stretch" makes the window 600 by 450
+// after the device so that Present stretches, "scene FILE" draws FILE alone in the course's place,
+// and "capture FILE.png" (portable backend) writes the 30th frame there and ends. "counts FILE..."
+// loads each X file as the viewer does and prints its materials, faces per subset and textures.
 #include <cstdio>
 #include <cstring>
 #include <sstream>
