@@ -47,10 +47,10 @@ struct Plan {
         x = std::clamp(x, x0, x1), z = std::clamp(z, z0, z1);
         return int((z - z0) / 0.25) * (int((x1 - x0) / 0.25) + 1) + int((x - x0) / 0.25);
     }
-    std::array<Vec3, 3> Corners(const MeshTriangle& t) const
+    std::array<Vec3, 3> Corners(const MeshTriangle& t, const MeshModel* of = nullptr) const
     {
-        return {mesh.vertices[t.a].position, mesh.vertices[t.b].position,
-                mesh.vertices[t.c].position};
+        const std::vector<MeshVertex>& v = (of ? *of : mesh).vertices;
+        return {v[t.a].position, v[t.b].position, v[t.c].position};
     }
     // Every triangle over (x, z) with its height there, lowest first.
     std::vector<Hit> At(double x, double z) const
@@ -222,12 +222,10 @@ TEST_F(Course, FacesAreWoundToTheirNormalsAndTheCourseTopFacesUp)
 {
     for (const MeshModel* mesh : {course_, car_})
         for (const MeshTriangle& t : mesh->triangles) {
-            const Vec3 a = mesh->vertices[t.a].position,
-                       front = Cross(mesh->vertices[t.b].position - a,
-                                     mesh->vertices[t.c].position - a);
+            const auto [a, b, c] = plan_->Corners(t, mesh);
             for (const int v : {t.a, t.b, t.c}) {
                 const Vec3 n = mesh->vertices[v].normal;
-                ASSERT_GT(Dot(front, n), 0.0) << mesh->name << " material " << t.material;
+                ASSERT_GT(Dot(Cross(b - a, c - a), n), 0.0) << mesh->name << " " << t.material;
                 if (mesh == course_ && (IsTop(t.material) || t.material == kGroundMaterial)) {
                     ASSERT_GT(n.y, 0.8);
                 }
@@ -237,19 +235,17 @@ TEST_F(Course, FacesAreWoundToTheirNormalsAndTheCourseTopFacesUp)
 
 TEST_F(Course, TheCarStandsOnItsWheelsWithTheRearWingAtPlusZ)
 {
-    double lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9}, wingTop = -1e9, wingZ = 0;
+    Vec3 lo{1e9, 1e9, 1e9}, hi{-1e9, -1e9, -1e9}, wing{0, -1e9, 0};
     for (const MeshTriangle& t : car_->triangles)
-        for (const int i : {t.a, t.b, t.c}) {
-            const Vec3 p = car_->vertices[i].position;
-            const double v[3] = {p.x, p.y, p.z};
-            for (int k = 0; k < 3; ++k)
-                lo[k] = std::min(lo[k], v[k]), hi[k] = std::max(hi[k], v[k]);
-            if (t.material == kWingMaterial && p.y > wingTop) wingTop = p.y, wingZ = p.z;
+        for (const Vec3& p : plan_->Corners(t, car_)) {
+            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+            if (t.material == kWingMaterial && p.y > wing.y) wing = p;
         }
-    EXPECT_NEAR(lo[1], 0.0, 1e-6);
-    EXPECT_NEAR(hi[2] - lo[2], 4.5, 0.01);
-    EXPECT_NEAR(lo[0] + hi[0], 0.0, 1e-6);
-    EXPECT_GT(wingZ, 1.5);
+    EXPECT_NEAR(lo.y, 0.0, 1e-6);
+    EXPECT_NEAR(hi.z - lo.z, 4.5, 0.01);
+    EXPECT_NEAR(lo.x + hi.x, 0.0, 1e-6);
+    EXPECT_GT(wing.z, 1.5);
 }
 
 }  // namespace
