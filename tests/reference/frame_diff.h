@@ -2,6 +2,7 @@
 // mean absolute difference of each colour channel and the share of pixels close to each other.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,4 +26,8 @@ struct FrameDifference {
 
 // The two frames must have the same size; alpha is not compared.
 FrameDifference CompareFrames(const FrameImage& reference, const FrameImage& candidate);
-double LargestMean(const FrameDifference& difference);
+
+inline double LargestMean(const FrameDifference& d)
+{
+    return std::max({d.meanAbsolute[0], d.meanAbsolute[1], d.meanAbsolute[2]});
+}

@@ -7,8 +7,8 @@
 // after the device so that Present stretches, "scene FILE" draws FILE alone in the course's place,
 // and "capture FILE.png" (portable backend) writes the 30th frame there and ends. "counts FILE..."
 // loads each X file as the viewer does and prints its materials, faces per subset and textures.
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,11 +48,10 @@ void PrintCounts(IDirect3DDevice9* device, const char* file)
         return;
     }
     const DWORD faces = mesh.mesh->GetNumFaces();
-    std::vector<DWORD> perSubset(mesh.count, 0);
+    std::vector<DWORD> perSubset(mesh.count + 1, 0);
     DWORD* attributes = NULL;
     if (SUCCEEDED(mesh.mesh->LockAttributeBuffer(D3DLOCK_READONLY, &attributes))) {
-        for (DWORD face = 0; face < faces; ++face)
-            if (attributes[face] < mesh.count) ++perSubset[attributes[face]];
+        for (DWORD face = 0; face < faces; ++face) ++perSubset[std::min(attributes[face], mesh.count)];
         mesh.mesh->UnlockAttributeBuffer();
     }
     std::string subsets;
@@ -114,10 +113,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     WNDCLASSEXA wc = {sizeof(WNDCLASSEXA), CS_VREDRAW | CS_HREDRAW, ProbeWndProc, 0, 0, instance,
                       NULL, NULL, (HBRUSH)GetStockObject(BLACK_BRUSH), NULL, "probe", NULL};
     RegisterClassExA(&wc);
-    HWND window = CreateWindowExA(0, "probe", "probe", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, NULL,
-                                  NULL, instance, NULL);
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
+    HWND window = CreateWindowExA(0, "probe", "probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800,
+                                  600, NULL, NULL, instance, NULL);
 
     // A device as the viewer makes it, without the reference rasteriser it falls back to.
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
