@@ -9,25 +9,22 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
 // The radians are the product with pi in double, rounded once: a single-precision path differs for
 // a third of the angles, and the lap's picture with it.
 TEST(FixedPoint, SineTableAndRadiansOfEveryAngle)
 {
     for (int i = 0; i < kSinTableSize; ++i)
-        EXPECT_EQ(sinTable[i], std::lround(4096.0 * std::sin(2.0 * kPi * i / 4096.0))) << i;
+        EXPECT_EQ(sinTable[i], std::lround(4096.0 * std::sin(2.0 * M_PI * i / 4096.0))) << i;
     for (int a = 0; a < 4096; ++a)
-        EXPECT_EQ(AngleToRadians(a), static_cast<float>(2.0 * kPi * a / 4096.0)) << a;
+        EXPECT_EQ(AngleToRadians(a), static_cast<float>(2.0 * M_PI * a / 4096.0)) << a;
 }
 
 TEST(FixedPoint, MaskingLookupsAndScaling)
 {
-    struct Row {
+    const struct {
         const char* what;
         std::int32_t got, expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"MaskAngle(-11)", MaskAngle(-11), 4085},
         {"MaskAngle(-4096)", MaskAngle(-4096), 0},
         {"MaskAngle(4117)", MaskAngle(4117), 21},
@@ -41,7 +38,7 @@ TEST(FixedPoint, MaskingLookupsAndScaling)
         {"FixedScale(200, 138)", FixedScale(200, 138), 6},
         {"FixedScale(-200, -4096)", FixedScale(-200, -4096), 200},
     };
-    for (const Row& row : rows) EXPECT_EQ(row.got, row.expected) << row.what;
+    for (const auto& row : rows) EXPECT_EQ(row.got, row.expected) << row.what;
 }
 
 TEST(CourseTable, WholeBlockDigestAndThePlateReader)

@@ -28,7 +28,5 @@ const MotionGlobals& StaticMotionStart()
     return start;
 }
 
-namespace {
 // Taken while the program loads, before any test can have pressed.
-const MotionGlobals& kTakenAtLoad = StaticMotionStart();
-}  // namespace
+[[maybe_unused]] static const MotionGlobals& kTakenAtLoad = StaticMotionStart();

@@ -10,20 +10,14 @@
 
 namespace {
 
+void Press(int times = 1)
+{
+    for (int i = 0; i < times; ++i, ++plate_pos) AdvancePlate();
+}
+
 class MotionState : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        RestoreMotion(StaticMotionStart());
-        InitPosition();
-    }
-    static void Press(int times = 1)
-    {
-        for (int i = 0; i < times; ++i) {
-            AdvancePlate();
-            ++plate_pos;
-        }
-    }
+    void SetUp() override { RestoreMotion(StaticMotionStart()), InitPosition(); }
 };
 
 // The start that InitPosition derives and every press of a lap as one digest of the state the
@@ -44,9 +38,10 @@ TEST_F(MotionState, WholeLapPathAndTheLapClosing)
     const MotionGlobals lap = CaptureMotion();
     start.plate_pos = 1072;
     start.stepLength = 187;
-    EXPECT_TRUE(lap == start);
+    EXPECT_EQ(std::memcmp(&lap, &start, sizeof lap), 0);   // every field, floats to the last bit
     Press(1072);
-    EXPECT_TRUE(CaptureMotion() == lap);
+    const MotionGlobals next = CaptureMotion();
+    EXPECT_EQ(std::memcmp(&next, &lap, sizeof lap), 0);
 }
 
 TEST_F(MotionState, OverlayLineIsBoundedByItsBuffer)

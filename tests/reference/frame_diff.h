@@ -12,7 +12,6 @@ struct FrameImage {
     int width = 0, height = 0;
 };
 
-// False when the file is missing or not a picture stb_image reads.
 bool LoadFrameImage(const std::string& path, FrameImage& image);
 
 // A pixel is "close" when none of its red, green and blue differs by more than this.
@@ -24,7 +23,8 @@ struct FrameDifference {
     long differing = 0;                   // pixels that differ at all
 };
 
-// The two frames must have the same size; alpha is not compared.
+// The frames must have the same size and have been read (false when a file is missing or not a
+// picture stb_image reads); alpha is not compared.
 FrameDifference CompareFrames(const FrameImage& reference, const FrameImage& candidate);
 
 inline double LargestMean(const FrameDifference& d)

@@ -22,11 +22,10 @@ namespace {
 
 LRESULT CALLBACK ProbeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_DESTROY || (message == WM_KEYDOWN && wParam == VK_ESCAPE)) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    if (message != WM_DESTROY && (message != WM_KEYDOWN || wParam != VK_ESCAPE))
+        return DefWindowProcA(window, message, wParam, lParam);
+    PostQuitMessage(0);
+    return 0;
 }
 
 // The word after `word`, or null when `word` is not there.
@@ -51,7 +50,8 @@ void PrintCounts(IDirect3DDevice9* device, const char* file)
     std::vector<DWORD> perSubset(mesh.count + 1, 0);
     DWORD* attributes = NULL;
     if (SUCCEEDED(mesh.mesh->LockAttributeBuffer(D3DLOCK_READONLY, &attributes))) {
-        for (DWORD face = 0; face < faces; ++face) ++perSubset[std::min(attributes[face], mesh.count)];
+        for (DWORD face = 0; face < faces; ++face)
+            ++perSubset[std::min(attributes[face], mesh.count)];
         mesh.mesh->UnlockAttributeBuffer();
     }
     std::string subsets;

@@ -2,8 +2,6 @@
 // course is turned and moved a little so that its world matrix is not a plain scaling.
 #include "tests/reference/probe_scene.h"
 
-#include <cstring>
-
 #include "render/device.h"
 #include "render/drawing.h"
 
@@ -40,9 +38,9 @@ void DrawMesh(IDirect3DDevice9* device, const ProbeMesh& mesh, const D3DXMATRIXA
 
 bool LoadProbeMesh(IDirect3DDevice9* device, const char* file, ProbeMesh* out)
 {
-    ID3DXBuffer* buffer = NULL;
-    std::memset(out, 0, sizeof *out);
-    out->loadResult = D3DXLoadMeshFromXA(file, D3DXMESH_SYSTEMMEM, device, NULL, &buffer, NULL,
+    ID3DXBuffer* buffer = nullptr;
+    *out = ProbeMesh{};
+    out->loadResult = D3DXLoadMeshFromXA(file, D3DXMESH_SYSTEMMEM, device, nullptr, &buffer, nullptr,
                                          &out->count, &out->mesh);
     if (FAILED(out->loadResult)) return false;
     const D3DXMATERIAL* materials = static_cast<const D3DXMATERIAL*>(buffer->GetBufferPointer());
@@ -68,7 +66,7 @@ void ReleaseProbeMesh(ProbeMesh* mesh)
     if (mesh->mesh) mesh->mesh->Release();
     delete[] mesh->materials;
     delete[] mesh->textures;
-    std::memset(mesh, 0, sizeof *mesh);
+    *mesh = ProbeMesh{};
 }
 
 void SetProbeRenderStates(IDirect3DDevice9* device)
@@ -80,7 +78,7 @@ void SetProbeRenderStates(IDirect3DDevice9* device)
 void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const ProbeMesh& car,
                     bool specularLight)
 {
-    device->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff646464, 1.0f, 0);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff646464, 1.0f, 0);
     if (SUCCEEDED(device->BeginScene())) {
         D3DXMATRIXA16 world, step;
         D3DXMatrixTranslation(&world, 0.05f, 0.0f, 0.0f);
@@ -94,5 +92,5 @@ void DrawProbeFrame(IDirect3DDevice9* device, const ProbeMesh& course, const Pro
         }
         device->EndScene();
     }
-    device->Present(NULL, NULL, NULL, NULL);
+    device->Present(nullptr, nullptr, nullptr, nullptr);
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <tuple>
+#include <utility>
 
 #include "motion/course_table.h"
 #include "motion/motion_state.h"
@@ -70,14 +71,8 @@ struct Plan {
     }
 };
 
-bool IsRoad(int material)
-{
-    return material == kRoadMaterial || material == kStartMaterial;
-}
-bool IsTop(int material)
-{
-    return IsRoad(material) || material == kKerbMaterial || material == kVergeMaterial;
-}
+bool IsRoad(int m) { return m == kRoadMaterial || m == kStartMaterial; }
+bool IsTop(int m) { return IsRoad(m) || m == kKerbMaterial || m == kVergeMaterial; }
 
 class Course : public testing::Test {
 protected:
@@ -153,8 +148,7 @@ TEST_F(Course, EveryPlateHasItsWidthsKerbsAndBarriersOnTheSidesItsTableBytesGive
             const Vec3 wall = m + right * (side * (edge + kVergeWidth - kBarrierThickness / 2));
             bool barrier = false;
             for (const Plan::Hit& h : plan_->At(wall.x, wall.z))
-                barrier = barrier ||
-                          (h.material == kBarrierMaterial && h.y > m.y + 0.02 && h.y < m.y + 0.1);
+                barrier |= h.material == kBarrierMaterial && h.y > m.y + 0.02 && h.y < m.y + 0.1;
             EXPECT_EQ(barrier, flag == 3);
         }
     }
@@ -187,10 +181,8 @@ TEST_F(Course, NoTwoStretchesOfRoadCutIntoEachOther)
             double previous = -1e9;
             for (const Plan::Hit& h : plan_->At(x, z)) {
                 if (!IsTop(h.material)) continue;
-                const double gap = h.y - previous;
-                previous = h.y;
-                if (gap < 1e-4 || gap > 1e8)
-                    continue;   // one surface on an edge two triangles share
+                const double gap = h.y - std::exchange(previous, h.y);
+                if (gap < 1e-4 || gap > 1e8) continue;   // one surface on an edge of two triangles
                 ++stacked;
                 ASSERT_GE(gap, 0.3) << "at " << x << ", " << z;
             }

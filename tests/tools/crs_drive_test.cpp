@@ -56,17 +56,11 @@ TEST(CrsDrivePath, TwoLapsMatchAnIndependentComputation)
 TEST(PressCount, TakesPlainWholeNumbersUpToTheLargest32BitValue)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"0", nullptr},
-        {"2147483647", nullptr},
-        {"-5", "N must not be negative"},
-        {"-x", "N is not a whole number"},
-        {"12x", "N is not a whole number"},
-        {"1.5", "N is not a whole number"},
-        {"+5", "N is not a whole number"},
-        {" 5", "N is not a whole number"},
-        {"", "N is not a whole number"},
-        {"2147483648", "N is too large"},
-        {"99999999999999999999999", "N is too large"},
+        {"0", nullptr}, {"2147483647", nullptr}, {"-5", "N must not be negative"},
+        {"-x", "N is not a whole number"}, {"12x", "N is not a whole number"},
+        {"1.5", "N is not a whole number"}, {"+5", "N is not a whole number"},
+        {" 5", "N is not a whole number"}, {"", "N is not a whole number"},
+        {"2147483648", "N is too large"}, {"99999999999999999999999", "N is too large"},
     };
     for (const auto& [text, reason] : cases) {
         std::int32_t presses = -1;

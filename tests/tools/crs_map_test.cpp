@@ -25,8 +25,7 @@ TEST(CourseMap, TheBridgeCoversTheRoadBeneathItAndRoadsShowTheirHeightOnAPlainGr
     const std::vector<PathCrossing> crossings = FindCrossings(path);
     ASSERT_EQ(crossings.size(), 1u);
     const PathCrossing& c = crossings[0];
-    EXPECT_EQ(c.upperPlate, 764);
-    EXPECT_EQ(c.lowerPlate, 1005);
+    EXPECT_EQ(std::make_pair(c.upperPlate, c.lowerPlate), std::make_pair(764, 1005));
     ASSERT_GT(Distance(colour(c.upperPoint), colour(c.lowerPoint)), 40);
     EXPECT_LT(Distance(shown(c.upperPoint, 0), colour(c.upperPoint)),
               Distance(shown(c.upperPoint, 0), colour(c.lowerPoint)));

@@ -23,7 +23,8 @@ not_written() { [ ! -e "$work/snapshot.png" ] || fail "$1: a snapshot was writte
 
 use F1.x roof.png
 run 1
-grep -qF 'crs.x: Xファイルの読み込みに失敗しました' "$work/err" || fail "no course: $(cat "$work/err")"
+grep -qF 'crs.x: Xファイルの読み込みに失敗しました' "$work/err" ||
+  fail "no course: $(cat "$work/err")"
 not_written "no course"
 use crs.x
 run 0 --presses 1

@@ -36,6 +36,6 @@ CommandResult RunCommand(const std::string& program, const std::vector<std::stri
         _exit(127);
     }
     int status = -1;
-    if (child > 0) waitpid(child, &status, 0);
-    return {child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBack(out), ReadBack(err)};
+    if (child > 0 && (waitpid(child, &status, 0) != child || !WIFEXITED(status))) status = -1;
+    return {status < 0 ? -1 : WEXITSTATUS(status), ReadBack(out), ReadBack(err)};
 }
