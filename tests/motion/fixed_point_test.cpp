@@ -9,29 +9,22 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
-// 64-bit FNV-1a.
-std::uint64_t Digest(const std::uint8_t* bytes, std::size_t size)
-{
-    std::uint64_t hash = 14695981039346656037ull;
-    for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
-    return hash;
-}
-
-TEST(FixedPoint, SineTableIsTheRoundedScaledSineForOneAndAQuarterTurns)
+// The radians are the product with pi in double, rounded once: a single-precision path differs for
+// a third of the angles, and the lap's picture with it.
+TEST(FixedPoint, SineTableAndRadiansOfEveryAngle)
 {
     for (int i = 0; i < kSinTableSize; ++i)
-        EXPECT_EQ(sinTable[i], std::lround(4096.0 * std::sin(2.0 * kPi * i / 4096.0))) << i;
+        EXPECT_EQ(sinTable[i], std::lround(4096.0 * std::sin(2.0 * M_PI * i / 4096.0))) << i;
+    for (int a = 0; a < 4096; ++a)
+        EXPECT_EQ(AngleToRadians(a), static_cast<float>(2.0 * M_PI * a / 4096.0)) << a;
 }
 
 TEST(FixedPoint, MaskingLookupsAndScaling)
 {
-    struct Row {
+    const struct {
         const char* what;
         std::int32_t got, expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"MaskAngle(-11)", MaskAngle(-11), 4085},
         {"MaskAngle(-4096)", MaskAngle(-4096), 0},
         {"MaskAngle(4117)", MaskAngle(4117), 21},
@@ -45,20 +38,14 @@ TEST(FixedPoint, MaskingLookupsAndScaling)
         {"FixedScale(200, 138)", FixedScale(200, 138), 6},
         {"FixedScale(-200, -4096)", FixedScale(-200, -4096), 200},
     };
-    for (const Row& row : rows) EXPECT_EQ(row.got, row.expected) << row.what;
-}
-
-// The product with pi in double, rounded once: a single-precision path differs for a third of
-// the angles, and the lap's picture with it.
-TEST(FixedPoint, RadiansOfEveryAngleComeFromTheDoublePath)
-{
-    for (int a = 0; a < 4096; ++a)
-        EXPECT_EQ(AngleToRadians(a), static_cast<float>(2.0 * kPi * a / 4096.0)) << a;
+    for (const auto& row : rows) EXPECT_EQ(row.got, row.expected) << row.what;
 }
 
 TEST(CourseTable, WholeBlockDigestAndThePlateReader)
 {
-    EXPECT_EQ(Digest(CourseTable.data(), CourseTable.size()), 0x295e33043b83fc09ull);
+    std::uint64_t hash = 14695981039346656037ull;   // 64-bit FNV-1a
+    for (std::uint8_t byte : CourseTable) hash = (hash ^ byte) * 1099511628211ull;
+    EXPECT_EQ(hash, 0x295e33043b83fc09ull);
     EXPECT_EQ(CoursePlateCount(), 1072);
     // Plate 121: six different values, two negative, so a reader taking fields out of order shows.
     const CoursePlate p = CoursePlateAt(121);

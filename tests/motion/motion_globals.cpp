@@ -1,7 +1,5 @@
-// The motion globals' record: capture, restore and print, and the static start taken at load.
+// The motion globals' record: capture and restore, and the static start taken at load.
 #include "tests/motion/motion_globals.h"
-
-#include <cstdio>
 
 #include "motion/motion_state.h"
 
@@ -24,27 +22,11 @@ void RestoreMotion(const MotionGlobals& s)
     ::stepLength = s.stepLength;
 }
 
-std::string Describe(const MotionGlobals& s)
-{
-    char text[400];
-    std::snprintf(text, sizeof text,
-                  "w=(%d,%d,%d) vect=(%d,%d,%d) crs=(%d,%d,%d) car=(%d,%d,%d) "
-                  "crsRad=(%a,%a,%a) carRad=(%a,%a,%a) fPos=(%a,%a,%a) plate_pos=%d step=%d",
-                  s.wx, s.wy, s.wz, s.vect_x, s.vect_y, s.vect_z, s.crsAngleX, s.crsAngleY,
-                  s.crsAngleZ, s.carAngleX, s.carAngleY, s.carAngleZ, double(s.crsRadX),
-                  double(s.crsRadY), double(s.crsRadZ), double(s.carRadX), double(s.carRadY),
-                  double(s.carRadZ), double(s.fPosX), double(s.fPosY), double(s.fPosZ),
-                  s.plate_pos, s.stepLength);
-    return text;
-}
-
 const MotionGlobals& StaticMotionStart()
 {
     static const MotionGlobals start = CaptureMotion();
     return start;
 }
 
-namespace {
 // Taken while the program loads, before any test can have pressed.
-const MotionGlobals& kTakenAtLoad = StaticMotionStart();
-}  // namespace
+[[maybe_unused]] static const MotionGlobals& kTakenAtLoad = StaticMotionStart();

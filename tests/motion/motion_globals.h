@@ -1,9 +1,8 @@
 // The motion state's globals as one record, for the tests of the motion core and of the viewer:
-// each test puts back the start state, and a whole state compares and prints as one value.
+// each test puts back the start state.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 struct MotionGlobals {
     std::int32_t wx, wy, wz, vect_x, vect_y, vect_z;
@@ -14,7 +13,5 @@ struct MotionGlobals {
 
 MotionGlobals CaptureMotion();
 void RestoreMotion(const MotionGlobals& state);
-// Every field, floats to the last bit, so that two states compare as text with a readable diff.
-std::string Describe(const MotionGlobals& state);
 // The globals as they stood before any code ran: they are constant-initialised.
 const MotionGlobals& StaticMotionStart();

@@ -3,7 +3,6 @@
 
 #include <stb_image.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 bool LoadFrameImage(const std::string& path, FrameImage& image)
@@ -20,7 +19,6 @@ FrameDifference CompareFrames(const FrameImage& reference, const FrameImage& can
 {
     FrameDifference difference;
     const std::size_t pixels = static_cast<std::size_t>(reference.width) * reference.height;
-    if (pixels == 0) return difference;
     double sum[3] = {0, 0, 0};
     std::size_t close = 0;
     for (std::size_t p = 0; p < pixels; ++p) {
@@ -32,19 +30,8 @@ FrameDifference CompareFrames(const FrameImage& reference, const FrameImage& can
         }
         close += largest <= kCloseLevels;
         difference.differing += largest > 0;
-        if (largest > difference.worst) {
-            difference.worst = largest;
-            difference.worstX = static_cast<int>(p % static_cast<std::size_t>(reference.width));
-            difference.worstY = static_cast<int>(p / static_cast<std::size_t>(reference.width));
-        }
     }
-    for (int c = 0; c < 3; ++c) difference.meanAbsolute[c] = sum[c] / static_cast<double>(pixels);
-    difference.closeShare = static_cast<double>(close) / static_cast<double>(pixels);
+    for (int c = 0; c < 3 && pixels > 0; ++c) difference.meanAbsolute[c] = sum[c] / double(pixels);
+    if (pixels > 0) difference.closeShare = double(close) / double(pixels);
     return difference;
-}
-
-double LargestMean(const FrameDifference& difference)
-{
-    return std::max({difference.meanAbsolute[0], difference.meanAbsolute[1],
-                     difference.meanAbsolute[2]});
 }

@@ -1,22 +1,15 @@
 // The platform probe: one program in Win32, Direct3D 9 and D3DX9 names only, built for both
 // backends (crs-probe here, probe.exe with mingw-w64 for Wine), so that what the two draw and load
-// can be compared; its scene is in probe_scene.cpp. It opens an 800 by 600 window at the top-left
-// corner, makes a device as the viewer does and then, by the words of its command line:
-//   (none)            draws the probe scene every idle pass: a course with a textured and an
-//                     untextured material and a car, under the course drawing's camera, light and
-//                     states; prints "ready LEFT TOP WIDTH HEIGHT" (the client area on screen)
-//                     once 30 frames are shown, and ends after 600 frames or on Escape;
-//   specular          the same with a white specular light;
-//   stretch           the same with the window made 600 by 450 after the device, so that Present
-//                     stretches the back buffer over a smaller client area;
-//   scene FILE        draws the X file FILE (and its textures, named from the current folder) in
-//                     the course's place, without the car;
-//   counts FILE...    loads each X file and its textures as the viewer does and prints one line
-//                     per file: materials, faces, faces per subset, textures loaded.
-// On the portable backend, "capture FILE.png" after the scene's words writes the 30th frame there
-// (the window's own read-back) and ends the program.
+// can be compared. It opens an 800 by 600 window, makes a device as the viewer does and then, by
+// the words of its command line, draws probe_scene.cpp's scene every idle pass, printing "ready
+// LEFT TOP WIDTH HEIGHT" (the client area on screen) at the 30th frame and ending at the 600th or
+// on Escape; "specular" gives it a white specular light, "stretch" makes the window 600 by 450
+// after the device so that Present stretches, "scene FILE" draws FILE alone in the course's place,
+// and "capture FILE.png" (portable backend) writes the 30th frame there and ends. "counts FILE..."
+// loads each X file as the viewer does and prints its materials, faces per subset and textures.
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,33 +22,18 @@ namespace {
 
 LRESULT CALLBACK ProbeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_DESTROY || (message == WM_KEYDOWN && wParam == VK_ESCAPE)) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    if (message != WM_DESTROY && (message != WM_KEYDOWN || wParam != VK_ESCAPE))
+        return DefWindowProcA(window, message, wParam, lParam);
+    PostQuitMessage(0);
+    return 0;
 }
 
-std::vector<std::string> Words(const char* commandLine)
+// The word after `word`, or null when `word` is not there.
+const char* After(const std::vector<std::string>& words, const char* word)
 {
-    std::vector<std::string> words;
-    std::string word;
-    for (const char* c = commandLine ? commandLine : ""; ; ++c) {
-        if (*c != ' ' && *c != '\t' && *c != '\0') {
-            word += *c;
-            continue;
-        }
-        if (!word.empty()) words.push_back(word);
-        word.clear();
-        if (*c == '\0') return words;
-    }
-}
-
-bool Has(const std::vector<std::string>& words, const char* word)
-{
-    for (const std::string& w : words)
-        if (w == word) return true;
-    return false;
+    for (std::size_t i = 0; i < words.size(); ++i)
+        if (words[i] == word) return i + 1 < words.size() ? words[i + 1].c_str() : "";
+    return nullptr;
 }
 
 // "crs.x: 7 materials, 20682 faces (510/4284/...), 5 of 5 textures": the same line from both
@@ -69,16 +47,15 @@ void PrintCounts(IDirect3DDevice9* device, const char* file)
         return;
     }
     const DWORD faces = mesh.mesh->GetNumFaces();
-    std::vector<DWORD> perSubset(mesh.count, 0);
+    std::vector<DWORD> perSubset(mesh.count + 1, 0);
     DWORD* attributes = NULL;
     if (SUCCEEDED(mesh.mesh->LockAttributeBuffer(D3DLOCK_READONLY, &attributes))) {
         for (DWORD face = 0; face < faces; ++face)
-            if (attributes[face] < mesh.count) ++perSubset[attributes[face]];
+            ++perSubset[std::min(attributes[face], mesh.count)];
         mesh.mesh->UnlockAttributeBuffer();
     }
     std::string subsets;
-    for (DWORD i = 0; i < mesh.count; ++i)
-        subsets += (i ? "/" : "") + std::to_string(perSubset[i]);
+    for (DWORD i = 0; i < mesh.count; ++i) subsets += (i ? "/" : "") + std::to_string(perSubset[i]);
     std::printf("%s: %lu materials, %lu faces (%s), %lu of %lu textures\n", file,
                 (unsigned long)mesh.count, (unsigned long)faces, subsets.c_str(),
                 (unsigned long)mesh.texturesLoaded, (unsigned long)mesh.texturesNamed);
@@ -86,22 +63,17 @@ void PrintCounts(IDirect3DDevice9* device, const char* file)
 }
 
 // The scene's frames until 600 are shown or the window is closed; 2 when the scene's files do
-// not load completely.
+// not load completely, 4 when the capture cannot be written.
 int RunScene(HWND window, IDirect3DDevice9* device, const std::vector<std::string>& words)
 {
     ProbeMesh course = {}, car = {};
-    const char* courseFile = "probe_course.x";
-    for (std::size_t i = 0; i + 1 < words.size(); ++i)
-        if (words[i] == "scene") courseFile = words[i + 1].c_str();
-    const bool withCar = std::strcmp(courseFile, "probe_course.x") == 0;
-    const bool complete = LoadProbeMesh(device, courseFile, &course) &&
-                          (!withCar || LoadProbeMesh(device, "probe_car.x", &car));
+    const char* scene = After(words, "scene");
+    const bool complete = LoadProbeMesh(device, scene ? scene : "probe_course.x", &course) &&
+                          (scene || LoadProbeMesh(device, "probe_car.x", &car));
     SetProbeRenderStates(device);
-    if (Has(words, "stretch"))
+    if (After(words, "stretch"))
         SetWindowPos(window, NULL, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER);
-
-    MSG msg;
-    std::memset(&msg, 0, sizeof msg);
+    MSG msg = {};
     int status = complete ? 0 : 2;
     for (int frame = 0; complete && frame < 600 && msg.message != WM_QUIT;) {
         if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
@@ -109,7 +81,7 @@ int RunScene(HWND window, IDirect3DDevice9* device, const std::vector<std::strin
             DispatchMessageA(&msg);
             continue;
         }
-        DrawProbeFrame(device, course, car, Has(words, "specular"));
+        DrawProbeFrame(device, course, car, After(words, "specular") != nullptr);
         if (++frame != 30) continue;
         RECT client;
         POINT origin = {0, 0};
@@ -120,9 +92,8 @@ int RunScene(HWND window, IDirect3DDevice9* device, const std::vector<std::strin
         std::fflush(stdout);
 #ifndef _WIN32
         // The portable window reads its own frame back; under Wine the screen is taken instead.
-        for (std::size_t i = 0; i + 1 < words.size(); ++i) {
-            if (words[i] != "capture") continue;
-            status = WriteWindowFramePng(window, words[i + 1].c_str()) ? 0 : 4;
+        if (const char* file = After(words, "capture")) {
+            status = WriteWindowFramePng(window, file) ? 0 : 4;
             frame = 600;
         }
 #endif
@@ -136,34 +107,27 @@ int RunScene(HWND window, IDirect3DDevice9* device, const std::vector<std::strin
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
-    const std::vector<std::string> words = Words(commandLine);
+    std::vector<std::string> words;
+    std::istringstream in(commandLine ? commandLine : "");
+    for (std::string word; in >> word;) words.push_back(word);
     WNDCLASSEXA wc = {sizeof(WNDCLASSEXA), CS_VREDRAW | CS_HREDRAW, ProbeWndProc, 0, 0, instance,
                       NULL, NULL, (HBRUSH)GetStockObject(BLACK_BRUSH), NULL, "probe", NULL};
     RegisterClassExA(&wc);
-    HWND window = CreateWindowExA(0, "probe", "probe", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, NULL,
-                                  NULL, instance, NULL);
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
+    HWND window = CreateWindowExA(0, "probe", "probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800,
+                                  600, NULL, NULL, instance, NULL);
 
+    // A device as the viewer makes it, without the reference rasteriser it falls back to.
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    if (!d3d) return 1;
-    D3DPRESENT_PARAMETERS d3dpp;
-    std::memset(&d3dpp, 0, sizeof d3dpp);
+    D3DPRESENT_PARAMETERS d3dpp = {};
     d3dpp.Windowed = TRUE;
     d3dpp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    d3dpp.BackBufferFormat = D3DFMT_UNKNOWN;
     d3dpp.BackBufferCount = 1;
     d3dpp.EnableAutoDepthStencil = TRUE;
     d3dpp.AutoDepthStencilFormat = D3DFMT_D16;
     IDirect3DDevice9* device = NULL;
-    if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                 D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device)) &&
-        FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window,
-                                 D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device))) {
-        d3d->Release();
+    if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                         D3DCREATE_MIXED_VERTEXPROCESSING, &d3dpp, &device)))
         return 1;
-    }
-
     int status = 0;
     if (!words.empty() && words[0] == "counts") {
         for (std::size_t i = 1; i < words.size(); ++i) PrintCounts(device, words[i].c_str());

@@ -1,25 +1,17 @@
-// crs-assets: the course and car it builds, held to where the motion core drives and to what the
-// table says of each plate's sides; the files it writes, and how it ends when it cannot write.
+// crs-assets' course and car, held to where the motion core drives and to what the table says of
+// each plate's sides (tool_commands_test.sh runs the tool itself).
 #include <gtest/gtest.h>
-
-#include <stb/stb_image.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <tuple>
+#include <utility>
 
 #include "motion/course_table.h"
 #include "motion/motion_state.h"
-#include "run_command.h"
 #include "tools/assets/car_mesh.h"
 #include "tools/assets/course_mesh.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -30,65 +22,57 @@ struct Plan {
         int material;
     };
     const MeshModel& mesh;
-    double x0 = 1e9, z0 = 1e9, cell = 0.25;
-    int cols = 0, rows = 0;
+    double x0 = 1e9, z0 = 1e9, x1 = -1e9, z1 = -1e9;
     std::vector<std::vector<int>> cells;
 
     explicit Plan(const MeshModel& m) : mesh(m)
     {
-        double x1 = -1e9, z1 = -1e9;
         for (const MeshVertex& v : mesh.vertices) {
             x0 = std::min(x0, v.position.x), x1 = std::max(x1, v.position.x);
             z0 = std::min(z0, v.position.z), z1 = std::max(z1, v.position.z);
         }
-        cols = static_cast<int>((x1 - x0) / cell) + 1,
-        rows = static_cast<int>((z1 - z0) / cell) + 1;
-        cells.resize(static_cast<std::size_t>(cols) * rows);
+        cells.resize(static_cast<std::size_t>(Cell(x1, z1) + 1));
         for (std::size_t i = 0; i < mesh.triangles.size(); ++i) {
-            double lo[2] = {1e9, 1e9}, hi[2] = {-1e9, -1e9};
-            for (const Vec3& p : Corners(mesh.triangles[i])) {
-                lo[0] = std::min(lo[0], p.x), hi[0] = std::max(hi[0], p.x);
-                lo[1] = std::min(lo[1], p.z), hi[1] = std::max(hi[1], p.z);
-            }
-            for (int cx = Col(lo[0]); cx <= Col(hi[0]); ++cx)
-                for (int cz = Row(lo[1]); cz <= Row(hi[1]); ++cz)
-                    cells[cz * cols + cx].push_back(int(i));
+            const auto [a, b, c] = Corners(mesh.triangles[i]);
+            const double xEnd = std::max({a.x, b.x, c.x}) + 0.25,
+                         zEnd = std::max({a.z, b.z, c.z}) + 0.25;
+            for (double x = std::min({a.x, b.x, c.x}); x < xEnd; x += 0.25)
+                for (double z = std::min({a.z, b.z, c.z}); z < zEnd; z += 0.25)
+                    if (cells[Cell(x, z)].empty() || cells[Cell(x, z)].back() != int(i))
+                        cells[Cell(x, z)].push_back(int(i));
         }
     }
-    int Col(double x) const { return static_cast<int>((x - x0) / cell); }
-    int Row(double z) const { return static_cast<int>((z - z0) / cell); }
-    std::array<Vec3, 3> Corners(const MeshTriangle& t) const
+    // Cells of a quarter unit, in rows of the whole width.
+    int Cell(double x, double z) const
     {
-        return {mesh.vertices[t.a].position, mesh.vertices[t.b].position,
-                mesh.vertices[t.c].position};
+        x = std::clamp(x, x0, x1), z = std::clamp(z, z0, z1);
+        return int((z - z0) / 0.25) * (int((x1 - x0) / 0.25) + 1) + int((x - x0) / 0.25);
+    }
+    std::array<Vec3, 3> Corners(const MeshTriangle& t, const MeshModel* of = nullptr) const
+    {
+        const std::vector<MeshVertex>& v = (of ? *of : mesh).vertices;
+        return {v[t.a].position, v[t.b].position, v[t.c].position};
     }
     // Every triangle over (x, z) with its height there, lowest first.
     std::vector<Hit> At(double x, double z) const
     {
         std::vector<Hit> hits;
-        if (Col(x) < 0 || Row(z) < 0 || Col(x) >= cols || Row(z) >= rows) return hits;
-        for (int i : cells[Row(z) * cols + Col(x)]) {
+        for (int i : cells[Cell(x, z)]) {
             const auto [a, b, c] = Corners(mesh.triangles[i]);
             const double det = (b.x - a.x) * (c.z - a.z) - (c.x - a.x) * (b.z - a.z);
-            if (std::abs(det) < 1e-12) continue;
             const double s = ((x - a.x) * (c.z - a.z) - (c.x - a.x) * (z - a.z)) / det;
             const double r = ((b.x - a.x) * (z - a.z) - (x - a.x) * (b.z - a.z)) / det;
-            if (s < -1e-7 || r < -1e-7 || s + r > 1 + 1e-7) continue;
-            hits.push_back({a.y + s * (b.y - a.y) + r * (c.y - a.y), mesh.triangles[i].material});
+            if (std::abs(det) > 1e-12 && s > -1e-7 && r > -1e-7 && s + r < 1 + 1e-7)
+                hits.push_back({a.y + s * (b.y - a.y) + r * (c.y - a.y),
+                                mesh.triangles[i].material});
         }
         std::sort(hits.begin(), hits.end(), [](Hit p, Hit q) { return p.y < q.y; });
         return hits;
     }
 };
 
-bool IsRoad(int material)
-{
-    return material == kRoadMaterial || material == kStartMaterial;
-}
-bool IsTop(int material)
-{
-    return IsRoad(material) || material == kKerbMaterial || material == kVergeMaterial;
-}
+bool IsRoad(int m) { return m == kRoadMaterial || m == kStartMaterial; }
+bool IsTop(int m) { return IsRoad(m) || m == kKerbMaterial || m == kVergeMaterial; }
 
 class Course : public testing::Test {
 protected:
@@ -164,8 +148,7 @@ TEST_F(Course, EveryPlateHasItsWidthsKerbsAndBarriersOnTheSidesItsTableBytesGive
             const Vec3 wall = m + right * (side * (edge + kVergeWidth - kBarrierThickness / 2));
             bool barrier = false;
             for (const Plan::Hit& h : plan_->At(wall.x, wall.z))
-                barrier = barrier ||
-                          (h.material == kBarrierMaterial && h.y > m.y + 0.02 && h.y < m.y + 0.1);
+                barrier |= h.material == kBarrierMaterial && h.y > m.y + 0.02 && h.y < m.y + 0.1;
             EXPECT_EQ(barrier, flag == 3);
         }
     }
@@ -198,10 +181,8 @@ TEST_F(Course, NoTwoStretchesOfRoadCutIntoEachOther)
             double previous = -1e9;
             for (const Plan::Hit& h : plan_->At(x, z)) {
                 if (!IsTop(h.material)) continue;
-                const double gap = h.y - previous;
-                previous = h.y;
-                if (gap < 1e-4 || gap > 1e8)
-                    continue;   // one surface on an edge two triangles share
+                const double gap = h.y - std::exchange(previous, h.y);
+                if (gap < 1e-4 || gap > 1e8) continue;   // one surface on an edge of two triangles
                 ++stacked;
                 ASSERT_GE(gap, 0.3) << "at " << x << ", " << z;
             }
@@ -233,12 +214,10 @@ TEST_F(Course, FacesAreWoundToTheirNormalsAndTheCourseTopFacesUp)
 {
     for (const MeshModel* mesh : {course_, car_})
         for (const MeshTriangle& t : mesh->triangles) {
-            const Vec3 a = mesh->vertices[t.a].position,
-                       front = Cross(mesh->vertices[t.b].position - a,
-                                     mesh->vertices[t.c].position - a);
+            const auto [a, b, c] = plan_->Corners(t, mesh);
             for (const int v : {t.a, t.b, t.c}) {
                 const Vec3 n = mesh->vertices[v].normal;
-                ASSERT_GT(Dot(front, n), 0.0) << mesh->name << " material " << t.material;
+                ASSERT_GT(Dot(Cross(b - a, c - a), n), 0.0) << mesh->name << " " << t.material;
                 if (mesh == course_ && (IsTop(t.material) || t.material == kGroundMaterial)) {
                     ASSERT_GT(n.y, 0.8);
                 }
@@ -248,90 +227,17 @@ TEST_F(Course, FacesAreWoundToTheirNormalsAndTheCourseTopFacesUp)
 
 TEST_F(Course, TheCarStandsOnItsWheelsWithTheRearWingAtPlusZ)
 {
-    double lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9}, wingTop = -1e9, wingZ = 0;
+    Vec3 lo{1e9, 1e9, 1e9}, hi{-1e9, -1e9, -1e9}, wing{0, -1e9, 0};
     for (const MeshTriangle& t : car_->triangles)
-        for (const int i : {t.a, t.b, t.c}) {
-            const Vec3 p = car_->vertices[i].position;
-            const double v[3] = {p.x, p.y, p.z};
-            for (int k = 0; k < 3; ++k)
-                lo[k] = std::min(lo[k], v[k]), hi[k] = std::max(hi[k], v[k]);
-            if (t.material == kWingMaterial && p.y > wingTop) wingTop = p.y, wingZ = p.z;
+        for (const Vec3& p : plan_->Corners(t, car_)) {
+            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+            if (t.material == kWingMaterial && p.y > wing.y) wing = p;
         }
-    EXPECT_NEAR(lo[1], 0.0, 1e-6);
-    EXPECT_NEAR(hi[2] - lo[2], 4.5, 0.01);
-    EXPECT_NEAR(lo[0] + hi[0], 0.0, 1e-6);
-    EXPECT_GT(wingZ, 1.5);
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class CrsAssets : public testing::Test {
-protected:
-    void SetUp() override { fs::create_directories(dir_); }
-    void TearDown() override { fs::remove_all(dir_); }
-    CommandResult Assets(const std::vector<std::string>& args)
-    {
-        return RunCommand(CRS_ASSETS_PATH, args);
-    }
-    const fs::path dir_ =
-        fs::temp_directory_path() / ("crs-assets-test-" + std::to_string(getpid()));
-};
-
-TEST_F(CrsAssets, WritesTheSameBinaryMeshesAndTrueColourTexturesOnEveryRun)
-{
-    ASSERT_EQ(Assets({"--out", (dir_ / "a").string()}).status, 0);
-    ASSERT_EQ(Assets({"--out", (dir_ / "b" / "made").string()}).status, 0);   // makes the folders
-    int files = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir_ / "a")) {
-        const std::string name = entry.path().filename().string();
-        SCOPED_TRACE(name);
-        ++files;
-        EXPECT_EQ(ReadFile(entry.path()), ReadFile(dir_ / "b" / "made" / name));
-        if (entry.path().extension() != ".png") {
-            EXPECT_EQ(ReadFile(entry.path()).rfind("xof 0303bin 0032", 0), 0u);
-            continue;
-        }
-        // Lower-case names as the meshes give them; the reference refuses low-depth pictures.
-        EXPECT_EQ(name.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), std::string::npos);
-        int width = 0, height = 0, channels = 0;
-        ASSERT_TRUE(stbi_info(entry.path().c_str(), &width, &height, &channels));
-        EXPECT_GE(channels, 3);
-    }
-    EXPECT_EQ(files, 14);
-}
-
-TEST_F(CrsAssets, AFileOrFolderThatCannotBeWrittenIsToldAndEndsWithStatusOne)
-{
-    std::ofstream(dir_ / "plain") << "not a folder";
-    const struct {
-        std::string out, link, error;
-    } cases[] = {
-        {(dir_ / "plain").string(), "",
-         "cannot use " + (dir_ / "plain").string() + " as the output directory"},
-        {(dir_ / "plain" / "below").string(), "", "cannot use "},
-        {(dir_ / "full").string(), "crs.x",
-         "cannot write " + (dir_ / "full" / "crs.x").string() + ": No space"},
-        {(dir_ / "full").string(), "kerb.png",
-         "cannot write " + (dir_ / "full" / "kerb.png").string() + ": No space"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.out + " " + c.link);
-        fs::remove_all(dir_ / "full");
-        fs::create_directories(dir_ / "full");
-        if (!c.link.empty()) fs::create_symlink("/dev/full", dir_ / "full" / c.link);
-        const CommandResult r = Assets({"--out", c.out});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err.rfind("crs-assets: " + c.error, 0), 0u) << r.err;
-    }
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--out"}, {"out"}}) {
-        const CommandResult r = Assets(args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find("\nusage: crs-assets"), std::string::npos) << r.err;
-    }
+    EXPECT_NEAR(lo.y, 0.0, 1e-6);
+    EXPECT_NEAR(hi.z - lo.z, 4.5, 0.01);
+    EXPECT_NEAR(lo.x + hi.x, 0.0, 1e-6);
+    EXPECT_GT(wing.z, 1.5);
 }
 
 }  // namespace

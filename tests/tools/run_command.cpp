@@ -6,56 +6,36 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
-std::string ReadAll(const std::string& path)
+std::string ReadBack(std::FILE* file)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string MakeTempFile()
-{
-    char name[] = "/tmp/crs-test-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    return name;
+    std::string text;
+    char block[4096];
+    std::rewind(file);
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;) text.append(block, n);
+    std::fclose(file);
+    return text;
 }
 
 }  // namespace
 
 CommandResult RunCommand(const std::string& program, const std::vector<std::string>& args)
 {
-    const std::string outPath = MakeTempFile(), errPath = MakeTempFile();
+    std::FILE *out = std::tmpfile(), *err = std::tmpfile();
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
     std::fflush(nullptr);
     const pid_t child = fork();
-    if (child < 0) {
-        std::remove(outPath.c_str());
-        std::remove(errPath.c_str());
-        return CommandResult{-1, "", "fork failed"};
-    }
     if (child == 0) {
-        if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr))
-            _exit(127);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
+        dup2(fileno(out), STDOUT_FILENO);
+        dup2(fileno(err), STDERR_FILENO);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    CommandResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(outPath),
-                         ReadAll(errPath)};
-    std::remove(outPath.c_str());
-    std::remove(errPath.c_str());
-    return result;
+    int status = -1;
+    if (child > 0 && (waitpid(child, &status, 0) != child || !WIFEXITED(status))) status = -1;
+    return {status < 0 ? -1 : WEXITSTATUS(status), ReadBack(out), ReadBack(err)};
 }

@@ -7,8 +7,7 @@
 
 struct CommandResult {
     int status;   // exit status, or -1 when the program did not exit normally
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 CommandResult RunCommand(const std::string& program, const std::vector<std::string>& args);
