@@ -6,8 +6,6 @@
 #include <stb_image_write.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 #include "render/device.h"
 #include "render/drawing.h"
@@ -201,19 +199,9 @@ TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
 TEST_F(DeviceDrawing, TexturesArePointSampledAndWrapped)
 {
     Texture(2, 2, {255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255});
-    test::TempFolder folder;
-    const std::string x = folder.path + "/road.x";
-    std::FILE* file = std::fopen(x.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs("xof 0303txt 0032\nMesh {\n4;\n-10.0;0.0;-10.0;,\n-10.0;0.0;10.0;,\n"
-               "10.0;0.0;10.0;,\n10.0;0.0;-10.0;;\n1;\n4;0,1,2,3;;\n"
-               "MeshNormals {\n1;\n0.0;1.0;0.0;;\n1;\n4;0,0,0,0;;\n}\n"
-               "MeshTextureCoords {\n4;\n0.0;270.0;,\n0.0;0.0;,\n1.0;0.0;,\n1.0;270.0;;\n}\n}\n",
-               file);
-    std::fclose(file);
     ID3DXMesh* road = nullptr;
-    ASSERT_EQ(D3DXLoadMeshFromXA(x.c_str(), D3DXMESH_SYSTEMMEM, device_, nullptr, nullptr,
-                                 nullptr, nullptr, &road),
+    ASSERT_EQ(D3DXLoadMeshFromXA(test::DataFile("road.x").c_str(), D3DXMESH_SYSTEMMEM, device_,
+                                 nullptr, nullptr, nullptr, nullptr, &road),
               D3D_OK);
     const test::Frame frame = Frame([&] {
         DrawPlane(Scaling(1.0f), test::Material(1, 1, 1), texture_);
@@ -230,47 +218,42 @@ TEST_F(DeviceDrawing, TexturesArePointSampledAndWrapped)
     EXPECT_GE(changes, 10) << "the checker does not repeat down the road";
 }
 
-TEST_F(DeviceDrawing, CounterClockwiseFacesAreCulled)
+// Culling of counter-clockwise faces, less-or-equal depth and clip depth from the near plane: each
+// row draws a red plane, then a green one, and reads which shows over the grey.
+TEST_F(DeviceDrawing, CullingDepthAndTheNearPlaneDecideWhatShows)
 {
-    D3DXMATRIX flipped;
-    D3DXMatrixRotationX(&flipped, 3.1415927f);  // the plane turned over shows its back
-    const test::Rgb pixel = PlanePixel(flipped, test::Material(1, 0, 0));
-    EXPECT_EQ(pixel.r, 100);
-    EXPECT_EQ(pixel.g, 100);
-    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    EXPECT_NE(PlanePixel(flipped, test::Material(1, 0, 0)).g, 100);
-}
-
-// Less-or-equal depth: a lower plane drawn second is hidden, a higher one or the same one shows.
-TEST_F(DeviceDrawing, NearerSurfacesHideFartherOnesAndEqualDepthPasses)
-{
-    for (const float secondY : {-0.5f, 0.2f, 0.0f}) {
-        const test::Rgb pixel = Frame([&] {
-                                    DrawPlane(Translation(0, 0, 0), test::Material(1, 0, 0));
-                                    DrawPlane(Translation(0, secondY, 0), test::Material(0, 1, 0));
-                                }).At(kPlaneX, kPlaneY);
-        EXPECT_EQ(pixel.r > 0, secondY < 0) << secondY;
-        EXPECT_EQ(pixel.g > 0, secondY >= 0) << secondY;
-    }
-}
-
-TEST_F(DeviceDrawing, ClipDepthRunsFromTheNearPlane)
-{
-    // The camera at the origin looks along +Z at a wall facing it; the near plane is at 1.
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    device_->SetTransform(D3DTS_VIEW, &identity);
-    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    D3DXMATRIX wall;
-    D3DXMatrixRotationX(&wall, -1.57079637f);
-    const auto WallAt = [&](float distance) {
-        D3DXMATRIX world, move = Translation(0, 0, distance);
-        D3DXMatrixMultiply(&world, &wall, &move);
-        return Frame([&] { DrawPlane(world, test::Material(1, 1, 1)); }).At(kSize / 2, kSize / 2);
+    D3DXMATRIX flipped, wall, world;
+    D3DXMatrixRotationX(&flipped, 3.1415927f);  // turned over, the plane shows its back
+    D3DXMatrixRotationX(&wall, -1.57079637f);   // facing a camera at the origin looking along +Z
+    const auto wallAt = [&](float z) {
+        const D3DXMATRIX move = Translation(0, 0, z);
+        return *D3DXMatrixMultiply(&world, &wall, &move);
     };
-    EXPECT_EQ(WallAt(1.1f).g, 255);
-    EXPECT_EQ(WallAt(0.9f).g, 100);
+    const struct {
+        const char* what;
+        D3DXMATRIX red, green;
+        D3DCULL cull;
+        bool headOn;   // the camera at the origin, whose near plane is at 1
+        char shows;
+    } rows[] = {
+        {"back faces", flipped, flipped, D3DCULL_CCW, false, ' '},
+        {"back faces, culling off", flipped, flipped, D3DCULL_NONE, false, 'g'},
+        {"green lower", Scaling(1), Translation(0, -0.5f, 0), D3DCULL_CCW, false, 'r'},
+        {"green higher", Scaling(1), Translation(0, 0.2f, 0), D3DCULL_CCW, false, 'g'},
+        {"green at equal depth", Scaling(1), Scaling(1), D3DCULL_CCW, false, 'g'},
+        {"green behind the near plane", wallAt(1.1f), wallAt(0.9f), D3DCULL_NONE, true, 'r'},
+    };
+    for (const auto& row : rows) {
+        D3DXMATRIX view;
+        if (row.headOn) device_->SetTransform(D3DTS_VIEW, D3DXMatrixIdentity(&view));
+        device_->SetRenderState(D3DRS_CULLMODE, row.cull);
+        const test::Rgb pixel = Frame([&] {
+                                    DrawPlane(row.red, test::Material(1, 0, 0));
+                                    DrawPlane(row.green, test::Material(0, 1, 0));
+                                }).At(kPlaneX, row.headOn ? kSize / 2 : kPlaneY);
+        EXPECT_EQ(pixel.r == 100 && pixel.g == 100 ? ' ' : pixel.g > pixel.r ? 'g' : 'r', row.shows)
+            << row.what;
+    }
 }
 
 // The back buffer keeps its size and is stretched over the client area as it is now.
