@@ -3,7 +3,6 @@
 // culling, depth, clip depth, state changed between draws, Present's stretch and text layer, and a
 // failed GL context.
 #include <gtest/gtest.h>
-#include <stb_image_write.h>
 
 #include <algorithm>
 
@@ -77,12 +76,10 @@ protected:
         return frame.At(kPlaneX, kPlaneY);
     }
 
-    // A texture written as PNG from RGB rows and loaded as the viewer loads textures.
-    IDirect3DTexture9* Texture(int width, int height, const std::vector<std::uint8_t>& rgb)
+    // A texture of the test data, loaded as the viewer loads textures.
+    IDirect3DTexture9* Texture(const char* name)
     {
-        test::TempFolder folder;
-        const std::string path = folder.path + "/texture.png";
-        EXPECT_NE(stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3), 0);
+        const std::string path = test::DataFile(name);
         EXPECT_EQ(D3DXCreateTextureFromFileA(device_, path.c_str(), &texture_), D3D_OK);
         return texture_;
     }
@@ -143,7 +140,7 @@ TEST_F(DeviceDrawing, LitPixelsReadAsOnTheReference)
         {"specular off", overhead, Scaling(1.0f), shiny, 0, 0, {53, 0, 0}},
         {"course light, no specular", SetCourseLight, Scaling(1.0f), shiny, 0, 1, {68, 0, 0}},
     };
-    IDirect3DTexture9* texture = Texture(1, 1, {255, 128, 64});
+    IDirect3DTexture9* texture = Texture("texel.png");   // one texel, (255, 128, 64)
     for (const auto& row : rows) {
         row.light();
         device_->SetRenderState(D3DRS_SPECULARENABLE, row.specular);
@@ -198,7 +195,7 @@ TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
 // plane whose v runs 0..270 along Z must show only its two colours, alternating down the screen.
 TEST_F(DeviceDrawing, TexturesArePointSampledAndWrapped)
 {
-    Texture(2, 2, {255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255});
+    Texture("checker.png");   // 2 by 2, white and black
     ID3DXMesh* road = nullptr;
     ASSERT_EQ(D3DXLoadMeshFromXA(test::DataFile("road.x").c_str(), D3DXMESH_SYSTEMMEM, device_,
                                  nullptr, nullptr, nullptr, nullptr, &road),
