@@ -3,11 +3,8 @@
 // culling, depth, clip depth, state changed between draws, Present's stretch and text layer, and a
 // failed GL context.
 #include <gtest/gtest.h>
-#include <stb_image_write.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 #include "render/device.h"
 #include "render/drawing.h"
@@ -79,12 +76,10 @@ protected:
         return frame.At(kPlaneX, kPlaneY);
     }
 
-    // A texture written as PNG from RGB rows and loaded as the viewer loads textures.
-    IDirect3DTexture9* Texture(int width, int height, const std::vector<std::uint8_t>& rgb)
+    // A texture of the test data, loaded as the viewer loads textures.
+    IDirect3DTexture9* Texture(const char* name)
     {
-        test::TempFolder folder;
-        const std::string path = folder.path + "/texture.png";
-        EXPECT_NE(stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3), 0);
+        const std::string path = test::DataFile(name);
         EXPECT_EQ(D3DXCreateTextureFromFileA(device_, path.c_str(), &texture_), D3D_OK);
         return texture_;
     }
@@ -145,7 +140,7 @@ TEST_F(DeviceDrawing, LitPixelsReadAsOnTheReference)
         {"specular off", overhead, Scaling(1.0f), shiny, 0, 0, {53, 0, 0}},
         {"course light, no specular", SetCourseLight, Scaling(1.0f), shiny, 0, 1, {68, 0, 0}},
     };
-    IDirect3DTexture9* texture = Texture(1, 1, {255, 128, 64});
+    IDirect3DTexture9* texture = Texture("texel.png");   // one texel, (255, 128, 64)
     for (const auto& row : rows) {
         row.light();
         device_->SetRenderState(D3DRS_SPECULARENABLE, row.specular);
@@ -168,31 +163,16 @@ TEST_F(DeviceDrawing, ViewerCameraPutsTheFarEdgeOfThePlaneWhereItsFieldOfViewSay
     EXPECT_GT(frame.At(kSize / 2, 146).r, 140) << "row 146 is on the plane";
 }
 
+// The device passes the pipeline only what changed since the last draw; a render state changed
+// between two draws of one frame must reach the second (the course's red, 148, less the ambient).
 TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
 {
-    // The device passes the pipeline only what changed since the last draw; every change must
-    // still arrive. Each frame draws the plane, changes one thing, and draws it again on top.
-    const D3DXMATRIX world = Scaling(4.6f);
-    const D3DMATERIAL9 red = test::Material(1, 0, 0);
-    const int lit = PlanePixel(world, red).r;
-    ASSERT_NEAR(lit, 148, 1);
-    const auto redrawnAfter = [&](auto change) {
-        return Frame([&] {
-                   DrawPlane(world, red);
-                   change();
-                   plane_->DrawSubset(0);
-               })
-            .At(kPlaneX, kPlaneY);
-    };
-    EXPECT_NEAR(redrawnAfter([&] { device_->SetRenderState(D3DRS_AMBIENT, 0); }).r, lit - 0x11, 1);
-    device_->SetRenderState(D3DRS_AMBIENT, 0x00111111);
-    // The light's own ambient of 0.3 gone: 77 of 255 less.
-    EXPECT_NEAR(redrawnAfter([&] { SetCarLight(); }).r, lit - 77, 2);
-    SetCourseLight();
-    const D3DMATERIAL9 green = test::Material(0, 1, 0);
-    const test::Rgb recoloured = redrawnAfter([&] { device_->SetMaterial(&green); });
-    EXPECT_EQ(recoloured.r, 0);
-    EXPECT_NEAR(recoloured.g, lit, 1);
+    const test::Rgb pixel = Frame([&] {
+                                DrawPlane(Scaling(4.6f), test::Material(1, 0, 0));
+                                device_->SetRenderState(D3DRS_AMBIENT, 0);
+                                plane_->DrawSubset(0);
+                            }).At(kPlaneX, kPlaneY);
+    EXPECT_NEAR(pixel.r, 148 - 0x11, 1);
 }
 
 // The road's texture coordinates run to about 270 along it: the device must wrap them and sample
@@ -200,20 +180,10 @@ TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
 // plane whose v runs 0..270 along Z must show only its two colours, alternating down the screen.
 TEST_F(DeviceDrawing, TexturesArePointSampledAndWrapped)
 {
-    Texture(2, 2, {255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255});
-    test::TempFolder folder;
-    const std::string x = folder.path + "/road.x";
-    std::FILE* file = std::fopen(x.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs("xof 0303txt 0032\nMesh {\n4;\n-10.0;0.0;-10.0;,\n-10.0;0.0;10.0;,\n"
-               "10.0;0.0;10.0;,\n10.0;0.0;-10.0;;\n1;\n4;0,1,2,3;;\n"
-               "MeshNormals {\n1;\n0.0;1.0;0.0;;\n1;\n4;0,0,0,0;;\n}\n"
-               "MeshTextureCoords {\n4;\n0.0;270.0;,\n0.0;0.0;,\n1.0;0.0;,\n1.0;270.0;;\n}\n}\n",
-               file);
-    std::fclose(file);
+    Texture("checker.png");   // 2 by 2, white and black
     ID3DXMesh* road = nullptr;
-    ASSERT_EQ(D3DXLoadMeshFromXA(x.c_str(), D3DXMESH_SYSTEMMEM, device_, nullptr, nullptr,
-                                 nullptr, nullptr, &road),
+    ASSERT_EQ(D3DXLoadMeshFromXA(test::DataFile("road.x").c_str(), D3DXMESH_SYSTEMMEM, device_,
+                                 nullptr, nullptr, nullptr, nullptr, &road),
               D3D_OK);
     const test::Frame frame = Frame([&] {
         DrawPlane(Scaling(1.0f), test::Material(1, 1, 1), texture_);
@@ -230,47 +200,42 @@ TEST_F(DeviceDrawing, TexturesArePointSampledAndWrapped)
     EXPECT_GE(changes, 10) << "the checker does not repeat down the road";
 }
 
-TEST_F(DeviceDrawing, CounterClockwiseFacesAreCulled)
+// Culling of counter-clockwise faces, less-or-equal depth and clip depth from the near plane: each
+// row draws a red plane, then a green one, and reads which shows over the grey.
+TEST_F(DeviceDrawing, CullingDepthAndTheNearPlaneDecideWhatShows)
 {
-    D3DXMATRIX flipped;
-    D3DXMatrixRotationX(&flipped, 3.1415927f);  // the plane turned over shows its back
-    const test::Rgb pixel = PlanePixel(flipped, test::Material(1, 0, 0));
-    EXPECT_EQ(pixel.r, 100);
-    EXPECT_EQ(pixel.g, 100);
-    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    EXPECT_NE(PlanePixel(flipped, test::Material(1, 0, 0)).g, 100);
-}
-
-// Less-or-equal depth: a lower plane drawn second is hidden, a higher one or the same one shows.
-TEST_F(DeviceDrawing, NearerSurfacesHideFartherOnesAndEqualDepthPasses)
-{
-    for (const float secondY : {-0.5f, 0.2f, 0.0f}) {
-        const test::Rgb pixel = Frame([&] {
-                                    DrawPlane(Translation(0, 0, 0), test::Material(1, 0, 0));
-                                    DrawPlane(Translation(0, secondY, 0), test::Material(0, 1, 0));
-                                }).At(kPlaneX, kPlaneY);
-        EXPECT_EQ(pixel.r > 0, secondY < 0) << secondY;
-        EXPECT_EQ(pixel.g > 0, secondY >= 0) << secondY;
-    }
-}
-
-TEST_F(DeviceDrawing, ClipDepthRunsFromTheNearPlane)
-{
-    // The camera at the origin looks along +Z at a wall facing it; the near plane is at 1.
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    device_->SetTransform(D3DTS_VIEW, &identity);
-    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    D3DXMATRIX wall;
-    D3DXMatrixRotationX(&wall, -1.57079637f);
-    const auto WallAt = [&](float distance) {
-        D3DXMATRIX world, move = Translation(0, 0, distance);
-        D3DXMatrixMultiply(&world, &wall, &move);
-        return Frame([&] { DrawPlane(world, test::Material(1, 1, 1)); }).At(kSize / 2, kSize / 2);
+    D3DXMATRIX flipped, wall, world;
+    D3DXMatrixRotationX(&flipped, 3.1415927f);  // turned over, the plane shows its back
+    D3DXMatrixRotationX(&wall, -1.57079637f);   // facing a camera at the origin looking along +Z
+    const auto wallAt = [&](float z) {
+        const D3DXMATRIX move = Translation(0, 0, z);
+        return *D3DXMatrixMultiply(&world, &wall, &move);
     };
-    EXPECT_EQ(WallAt(1.1f).g, 255);
-    EXPECT_EQ(WallAt(0.9f).g, 100);
+    const struct {
+        const char* what;
+        D3DXMATRIX red, green;
+        D3DCULL cull;
+        bool headOn;   // the camera at the origin, whose near plane is at 1
+        char shows;
+    } rows[] = {
+        {"back faces", flipped, flipped, D3DCULL_CCW, false, ' '},
+        {"back faces, culling off", flipped, flipped, D3DCULL_NONE, false, 'g'},
+        {"green lower", Scaling(1), Translation(0, -0.5f, 0), D3DCULL_CCW, false, 'r'},
+        {"green higher", Scaling(1), Translation(0, 0.2f, 0), D3DCULL_CCW, false, 'g'},
+        {"green at equal depth", Scaling(1), Scaling(1), D3DCULL_CCW, false, 'g'},
+        {"green behind the near plane", wallAt(1.1f), wallAt(0.9f), D3DCULL_NONE, true, 'r'},
+    };
+    for (const auto& row : rows) {
+        D3DXMATRIX view;
+        if (row.headOn) device_->SetTransform(D3DTS_VIEW, D3DXMatrixIdentity(&view));
+        device_->SetRenderState(D3DRS_CULLMODE, row.cull);
+        const test::Rgb pixel = Frame([&] {
+                                    DrawPlane(row.red, test::Material(1, 0, 0));
+                                    DrawPlane(row.green, test::Material(0, 1, 0));
+                                }).At(kPlaneX, row.headOn ? kSize / 2 : kPlaneY);
+        EXPECT_EQ(pixel.r == 100 && pixel.g == 100 ? ' ' : pixel.g > pixel.r ? 'g' : 'r', row.shows)
+            << row.what;
+    }
 }
 
 // The back buffer keeps its size and is stretched over the client area as it is now.
