@@ -15,7 +15,7 @@
 
 #include "platform/portable/d3dx9/texture_decode.h"
 #include "tests/platform/d3d_test_support.h"
-#include "tests/reference/frame_diff.h"
+#include "tools/frame_diff.h"
 #include "tests/tools/run_command.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/reference/frame_diff.h"
+#include "tools/frame_diff.h"
 
 int main(int argc, char** argv)
 {

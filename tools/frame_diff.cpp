@@ -1,5 +1,5 @@
 // Frame comparison for the platform comparison and the reference pixel tests.
-#include "tests/reference/frame_diff.h"
+#include "tools/frame_diff.h"
 
 #include <stb_image.h>
 
