@@ -105,12 +105,15 @@ struct Rewrite {
         }
         return out.size() <= limit;
     }
-    // Tokens [first, end) of an object whose parent is of type `parent`.
-    bool Copy(std::size_t first, std::size_t end, const std::string& parent);
+    // Tokens [first, end) of an object whose parent is of type `parent`, `depth` objects down
+    // (a reference's copy counts as one more: a material that names itself nests without end).
+    bool Copy(std::size_t first, std::size_t end, const std::string& parent, std::size_t depth);
 };
 
-bool Rewrite::Copy(std::size_t first, std::size_t end, const std::string& parent)
+bool Rewrite::Copy(std::size_t first, std::size_t end, const std::string& parent,
+                   std::size_t depth)
 {
+    if (depth > kMaxDepth) return false;
     std::size_t pending = first;  // the first token not yet written
     for (std::size_t t = first; t < end; ++t) {
         if (tokens[t].kind != Kind::Open) continue;
@@ -125,11 +128,12 @@ bool Rewrite::Copy(std::size_t first, std::size_t end, const std::string& parent
             if (found == materials.end()) return false;
             std::size_t brace = found->second;
             while (tokens[brace].kind != Kind::Open) ++brace;
-            if (!Emit(found->second, brace + 1) || !Copy(brace + 1, match[brace] + 1, "Material"))
+            if (!Emit(found->second, brace + 1) ||
+                !Copy(brace + 1, match[brace] + 1, "Material", depth + 1))
                 return false;
         } else if (type != "Material" || parent == "MeshMaterialList") {
             // A material outside a list is written only where a list names it.
-            if (!Emit(start, t + 1) || !Copy(t + 1, close + 1, type)) return false;
+            if (!Emit(start, t + 1) || !Copy(t + 1, close + 1, type, depth + 1)) return false;
         }
         t = close;
         pending = close + 1;
@@ -172,7 +176,7 @@ bool NormaliseXFileText(std::vector<std::uint8_t>& data)
     if (!open.empty()) return false;
     rewrite.out.assign(reinterpret_cast<const char*>(data.data()), 16);
     rewrite.out += '\n';
-    if (!rewrite.Copy(0, tokens.size(), "")) return false;
+    if (!rewrite.Copy(0, tokens.size(), "", 0)) return false;
     data.assign(rewrite.out.begin(), rewrite.out.end());
     return true;
 }

@@ -272,6 +272,9 @@ TEST(XFileText, RefusesWhatItCannotReadAndLeavesOtherFilesAlone)
         blowUp + " } }",
         // More materials than any model has: a million would take the parser past its budget.
         manyMaterials + " } }",
+        // A material whose own list names it: each copy holds another.
+        "Material A { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; MeshMaterialList { 1; 1; 0;; {A} } }\n"
+        "Mesh M { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 1; 1; 0;; {A} } }",
     };
     for (const std::string& text : broken) {
         std::vector<std::uint8_t> data(head.begin(), head.end());
