@@ -24,6 +24,7 @@
 #include "platform/portable/d3dx9/xfile.h"
 #include "platform/portable/win32/font.h"
 #include "platform/portable/windows_path.h"
+#include "render/drawing.h"
 
 namespace {
 
@@ -31,10 +32,9 @@ namespace {
 constexpr int kWidth = 792, kHeight = 573;
 constexpr float kPi = 3.1415927f;
 
-// The viewer's scene, as render/ sets it up.
-constexpr float kCourseScale = 4.6f, kCarScale = 0.3f;
+// What render/ does not export of the viewer's scene: the car's scale and the ambient level.
+constexpr float kCarScale = 0.3f;
 constexpr float kAmbientLevel = 17.0f / 255.0f;  // D3DRS_AMBIENT 0x00111111
-const D3DXVECTOR3 kLightDirection(-0.2f, -0.8f, 0.0f);
 
 // A vertex as the rasteriser takes it: clip position, lit colour, texture coordinates.
 struct LitVertex {
@@ -207,8 +207,8 @@ D3DXMATRIX World(float x, float y, float z, float heading, float pitch, float ba
 // The camera above and behind the car, looking ahead and down.
 D3DXMATRIX View()
 {
-    const D3DXVECTOR3 eye(0.0f, 1.0f, -1.8f), at(0.0f, 1.0f - 1.0f, -1.8f + 3.0f);
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    const D3DXVECTOR3 eye(camPosX, camPosY, camPosZ), at(camPosX, camPosY - 1.0f, camPosZ + 3.0f);
+    const D3DXVECTOR3 up(upVecX, upVecY, upVecZ);
     D3DXMATRIX view;
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
     return view;
@@ -236,11 +236,11 @@ void Transform(Model& model, const D3DXMATRIX& world, float lightAmbient)
 {
     const D3DXMATRIX view = View();
     D3DXMATRIX projection, worldView;
-    D3DXMatrixPerspectiveFovLH(&projection, kPi / 4.0f, 1.0f, 1.0f, 100.0f);
+    D3DXMatrixPerspectiveFovLH(&projection, kPi / fovDivisor, 1.0f, 1.0f, 100.0f);
     D3DXMatrixMultiply(&worldView, &world, &view);
     float inverse[3][3];
     InverseOfUpper3(worldView, inverse);
-    const D3DXVECTOR3& d = kLightDirection;
+    const D3DXVECTOR3 d(lightDirX, lightDirY, lightDirZ);
     D3DXVECTOR3 light(d.x * view._11 + d.y * view._21 + d.z * view._31,
                       d.x * view._12 + d.y * view._22 + d.z * view._32,
                       d.x * view._13 + d.y * view._23 + d.z * view._33);
@@ -461,7 +461,7 @@ int main(int argc, char** argv)
             }
         }
         if (moved && !floorOnly) {
-            Transform(course, World(fPosX, fPosY, fPosZ, crsRadY, crsRadX, crsRadZ, kCourseScale),
+            Transform(course, World(fPosX, fPosY, fPosZ, crsRadY, crsRadX, crsRadZ, courseScale),
                       0.3f);
             Transform(car, World(0.0f, 0.0f, 0.0f, carRadY, carRadX, carRadZ, kCarScale), 0.0f);
             DrawOverlayText(overlay);
