@@ -78,9 +78,7 @@ GLuint CreateColorTexture(GLenum format, int width, int height, GLint filter)
 Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
 {
     if (!window || !window->sdl) return nullptr;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    RequestGlContext();
     const SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
     if (!context) return nullptr;
 
@@ -94,7 +92,7 @@ Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
     int height = static_cast<int>(parameters.BackBufferHeight);
     if (width == 0 || height == 0) SDL_GL_GetDrawableSize(window->sdl, &width, &height);
     const bool depthBuffer = parameters.EnableAutoDepthStencil != FALSE;
-    if (!device->MakeCurrent() || epoxy_gl_version() < 33 || !CreatePipeline(device->pipeline_) ||
+    if (!device->MakeCurrent() || !GlContextSufficient() || !CreatePipeline(device->pipeline_) ||
         !device->CreateTargets(width, height, depthBuffer)) {
         device->DropReference();
         return nullptr;

@@ -146,7 +146,7 @@ HRESULT Device::PresentToWindow()
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
     DrawScreenQuad(presentColor_, false);
-    SDL_GL_SwapWindow(window_->sdl);
+    SwapWindowBuffers(window_->sdl);
     framePresented_ = true;
     CountPresentedFrame();
     return D3D_OK;

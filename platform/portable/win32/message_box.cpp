@@ -10,6 +10,9 @@
 #include "platform/portable/win32/message_box_hook.h"
 #include "platform/portable/win32/codepage.h"
 #include "platform/portable/win32/internal.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/portable/web/browser.h"
+#endif
 
 namespace {
 
@@ -53,6 +56,19 @@ bool MayShowBox()
     return !HeadlessDriverName(SDL_GetHint(SDL_HINT_VIDEODRIVER));
 }
 
+#ifdef __EMSCRIPTEN__
+// In the browser the box is drawn on the page, which waits for a button as Windows' box does.
+int ShowBox(HWND, const std::string& text, const std::string& caption, UINT, const ButtonSet& set)
+{
+    std::string labels;
+    for (int i = 0; i < set.count; ++i) {
+        if (i > 0) labels += '\n';
+        labels += set.buttons[i].label;
+    }
+    const int chosen = ShowMessageBoxOnPage(caption.c_str(), text.c_str(), labels.c_str());
+    return set.buttons[chosen >= 0 && chosen < set.count ? chosen : 0].id;
+}
+#else
 Uint32 IconFlags(UINT type)
 {
     switch (type & MB_ICONMASK) {
@@ -87,6 +103,7 @@ int ShowBox(HWND owner, const std::string& text, const std::string& caption, UIN
     if (chosen < 0) chosen = set.escapeId != 0 ? set.escapeId : set.buttons[0].id;
     return chosen;
 }
+#endif
 
 // Keeps the recorded call on one line.
 std::string Escaped(const std::string& text)
