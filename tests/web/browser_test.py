@@ -4,7 +4,8 @@ input; the canvas after each count of presses must match crs-snapshot's frame. E
 viewer with the page saying so, a missing crs.x must show its message box on the page, and the
 console must show no error. Prints the load time, the frame rate and the transfer sizes.
 
-Usage: browser_test.py [BUILD_WEB [BUILD]] (defaults build-web and build, from the repository)."""
+Usage: browser_test.py [--measure] [BUILD_WEB [BUILD]] (defaults build-web and build, from the
+repository); --measure prints the figures alone, for scripts/bench."""
 import base64
 import gzip
 import io
@@ -62,7 +63,9 @@ class DevTools:
         deadline = time.monotonic() + seconds
         while not self.evaluate(expression):
             if time.monotonic() > deadline:
-                raise AssertionError(f'timed out waiting for {what}')
+                raise AssertionError(f'timed out waiting for {what}; the console: '
+                                     f'{self.console()}; the page: '
+                                     f'{self.evaluate("document.body.innerText")}')
             time.sleep(0.05)
 
     def key(self, key, code, virtual_key, downs=1):
@@ -72,6 +75,10 @@ class DevTools:
                       windowsVirtualKeyCode=virtual_key, autoRepeat=down > 0)
         self.send('Input.dispatchKeyEvent', type='keyUp', key=key, code=code,
                   windowsVirtualKeyCode=virtual_key)
+
+    def console(self):
+        return [' '.join(str(a.get('value', a.get('description'))) for a in e['params']['args'])
+                for e in self.events if e.get('method') == 'Runtime.consoleAPICalled']
 
     def errors(self):
         found = []
@@ -164,13 +171,16 @@ def report_speed(page, build_web):
                           'crs-move-pos.data')}
     packed = sum(len(gzip.compress(open(os.path.join(build_web, n), 'rb').read(), 9))
                  for n in sizes)
-    print(f'first frame {first:.0f} ms after navigation; {rate:.1f} frames per second; '
-          f'transfer {sum(sizes.values()) / 2**20:.2f} MiB, {packed / 2**20:.2f} MiB gzipped')
+    print(f'first frame {first:.0f} ms after navigation; {rate:.1f} frames per second at 0 '
+          f'presses; transfer {sum(sizes.values()) / 2**20:.2f} MiB, '
+          f'{packed / 2**20:.2f} MiB gzipped', flush=True)
 
 
 def main():
-    build_web = sys.argv[1] if len(sys.argv) > 1 else 'build-web'
-    build = sys.argv[2] if len(sys.argv) > 2 else 'build'
+    measure_only = '--measure' in sys.argv
+    paths = [a for a in sys.argv[1:] if a != '--measure']
+    build_web = paths[0] if paths else 'build-web'
+    build = paths[1] if len(paths) > 1 else 'build'
     server = serve(build_web)
     address = f'http://127.0.0.1:{server.server_address[1]}/crs-move-pos.html'
     with tempfile.TemporaryDirectory() as work:
@@ -179,6 +189,8 @@ def main():
             page = open_page(host, address)
             page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
             report_speed(page, build_web)
+            if measure_only:
+                return
             drive_and_compare(page, build, work)
 
             page.key('Escape', 'Escape', 27)

@@ -1,17 +1,31 @@
 // The page's side of browser.h, as JavaScript: the pauses are Asyncify's, so WinMain's loop and
-// MessageBoxA keep their own terms while the browser goes on between them.
+// MessageBoxA keep their own terms while the browser goes on between them. Each is called through
+// a C++ function, since only the file that defines one knows how the page provides it.
 #include "platform/portable/web/browser.h"
 
 #include <emscripten.h>
 
-EM_ASYNC_JS(void, WaitForNextFrame, (), {
+namespace {
+
+EM_ASYNC_JS(void, PageWaitForNextFrame, (), {
     Module.frameShown();
     await new Promise(resolve => requestAnimationFrame(() => resolve()));
 });
 
-EM_ASYNC_JS(int, ShowMessageBoxOnPage, (const char* caption, const char* text, const char* labels), {
+EM_ASYNC_JS(int, PageShowMessageBox, (const char* caption, const char* text, const char* labels), {
     return await Module.showMessageBox(UTF8ToString(caption), UTF8ToString(text),
                                        UTF8ToString(labels).split('\n'));
 });
 
-EM_JS(void, NotifyProgramEnded, (int status), { Module.programEnded(status); });
+EM_JS(void, PageProgramEnded, (int status), { Module.programEnded(status); });
+
+}  // namespace
+
+void WaitForNextFrame() { PageWaitForNextFrame(); }
+
+int ShowMessageBoxOnPage(const char* caption, const char* text, const char* labels)
+{
+    return PageShowMessageBox(caption, text, labels);
+}
+
+void NotifyProgramEnded(int status) { PageProgramEnded(status); }

@@ -3,9 +3,6 @@
 // the notice that the program has ended.
 #pragma once
 
-// Defined in JavaScript by Emscripten's macros, which give them C linkage.
-extern "C" {
-
 // Returns at the browser's next animation frame; the program's own state waits meanwhile.
 void WaitForNextFrame();
 
@@ -15,5 +12,3 @@ int ShowMessageBoxOnPage(const char* caption, const char* text, const char* labe
 
 // Tells the page that WinMain has returned `status`.
 void NotifyProgramEnded(int status);
-
-}  // extern "C"

@@ -15,9 +15,11 @@ target_link_libraries(web_libraries INTERFACE ${CRS_WEB_PREFIX}/lib/libSDL2.a
 
 # Only the viewer links the start-up, so the page's options go with it. Memory may grow to 2 GiB:
 # an allocation beyond fails the load that asked for it, as the loader process's limit does.
+# Win32 reads a name below 0x10000 as an atom (MAKEINTATOM), and Windows maps nothing there: the
+# program's data starts above it, not at WebAssembly's usual 1 KiB.
 target_link_options(platform_entry INTERFACE
-  -fexceptions -sUSE_SDL=0 -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
+  -fexceptions -sUSE_SDL=0 -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sGLOBAL_BASE=65536
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB
   -sENVIRONMENT=web -sEXPORTED_RUNTIME_METHODS=FS
-  --shell-file ${CMAKE_CURRENT_LIST_DIR}/shell.html
-  --preload-file ${CRS_WEB_DATA}@/ --preload-file ${CRS_WEB_FONT}@/fonts/DejaVuSans-Bold.ttf)
+  "SHELL:--preload-file ${CRS_WEB_DATA}@/"
+  "SHELL:--preload-file ${CRS_WEB_FONT}@/fonts/DejaVuSans-Bold.ttf")

@@ -101,6 +101,13 @@ struct LoadedFont {
     std::string error;
 };
 
+#ifdef __EMSCRIPTEN__
+// The page runs no threads: the font is read at its first use.
+constexpr std::launch kLoadPolicy = std::launch::deferred;
+#else
+constexpr std::launch kLoadPolicy = std::launch::async;
+#endif
+
 std::once_flag loadStarted;
 std::future<LoadedFont> pendingFont;
 
@@ -109,8 +116,7 @@ std::future<LoadedFont> pendingFont;
 void StartLoadingDefaultDeviceFont()
 {
     std::call_once(loadStarted, [] {
-        // Where no thread can start (the browser), the font is read at its first use instead.
-        pendingFont = std::async(std::launch::async | std::launch::deferred, [] {
+        pendingFont = std::async(kLoadPolicy, [] {
             LoadedFont loaded;
             loaded.font = LoadFont(&loaded.error);
             return loaded;
