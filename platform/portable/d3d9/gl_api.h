@@ -18,7 +18,8 @@ namespace d3d9 {
 #ifdef __EMSCRIPTEN__
 
 // Replaces each program's own first line: GLSL ES 3.00 has the same language with precisions.
-constexpr const char* kGlslHeader = "#version 300 es\nprecision highp float;\nprecision highp int;\n";
+constexpr const char* kGlslHeader =
+    "#version 300 es\nprecision highp float;\nprecision highp int;\n";
 
 inline void RequestGlContext()
 {
