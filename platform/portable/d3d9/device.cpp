@@ -80,10 +80,7 @@ Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
     if (!window || !window->sdl) return nullptr;
     RequestGlContext();
     const SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
-    if (!context) {
-        std::fprintf(stderr, "d3d9: no OpenGL context: %s\n", SDL_GetError());
-        return nullptr;
-    }
+    if (!context) return nullptr;
 
     Device* device = new Device;
     device->window_ = window;
