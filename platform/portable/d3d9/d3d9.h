@@ -1,6 +1,6 @@
 // Direct3D 9 for the portable backend: the types, constants and interfaces that the viewer uses,
-// with the names, signatures and values of the Windows SDK, drawn with OpenGL 3.3 core (libepoxy)
-// into the SDL window behind the HWND.
+// with the names, signatures and values of the Windows SDK, drawn with OpenGL 3.3 core (libepoxy),
+// or WebGL 2 in the browser (gl_api.h), into the SDL window behind the HWND.
 //
 // Implemented:
 //  [x] Direct3DCreate9 (D3D_SDK_VERSION only), IDirect3D9::CreateDevice (HAL and REF are the same

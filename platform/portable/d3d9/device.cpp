@@ -74,20 +74,18 @@ GLuint CreateColorTexture(GLenum format, int width, int height, GLint filter)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    // The (empty) image's byte order is the window's, BGRA, which the driver then stores as
-    // such: Present's blit of the back buffer to the window is a plain copy.
+    // The (empty) image's byte order is the window's, which the driver then stores as such:
+    // Present's blit of the back buffer to the window is a plain copy.
     if (width > 0 && height > 0)
-        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_BGRA,
-                     GL_UNSIGNED_BYTE, nullptr);
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0,
+                     kWindowPixelOrder, GL_UNSIGNED_BYTE, nullptr);
     return texture;
 }
 
 Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
 {
     if (!window || !window->sdl) return nullptr;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    RequestGlContext();
     const SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
     if (!context) return nullptr;
 
@@ -101,7 +99,7 @@ Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
     int height = static_cast<int>(parameters.BackBufferHeight);
     if (width == 0 || height == 0) SDL_GL_GetDrawableSize(window->sdl, &width, &height);
     const bool depthBuffer = parameters.EnableAutoDepthStencil != FALSE;
-    if (!device->MakeCurrent() || epoxy_gl_version() < 33) {
+    if (!device->MakeCurrent() || !GlContextSufficient()) {
         device->DropReference();
         return nullptr;
     }

@@ -3,13 +3,13 @@
 #pragma once
 
 #include <SDL.h>
-#include <epoxy/gl.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/portable/d3d9/d3d9.h"
+#include "platform/portable/d3d9/gl_api.h"
 
 namespace d3d9 {
 

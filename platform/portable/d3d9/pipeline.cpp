@@ -2,6 +2,7 @@
 // lighting in camera space as Direct3D defines it, texture stage 0 modulating, and the program
 // with which Present copies frames and composites the window's text layer.
 #include <cstdio>
+#include <cstring>
 
 #include "platform/portable/d3d9/internal.h"
 
@@ -140,10 +141,12 @@ void main()
 }
 )";
 
+// Each program's first line names its GLSL version; the GL in use gives its own in its place.
 GLuint CompileShader(GLenum type, const char* source)
 {
     const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* const parts[] = {kGlslHeader, std::strchr(source, '\n') + 1};
+    glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);

@@ -167,7 +167,7 @@ HRESULT Device::PresentToWindow()
         glViewport(0, 0, width, height);
         DrawScreenQuad(presentColor_, -1);
     }
-    SDL_GL_SwapWindow(window_->sdl);
+    SwapWindowBuffers(window_->sdl);
     framePresented_ = presentedFramesKept;
     CountPresentedFrame();
     return D3D_OK;

@@ -67,6 +67,10 @@ void RemoveOldEntries(const std::string& folder)
 
 std::string CacheFolder()
 {
+#ifdef __EMSCRIPTEN__
+    // A page's files last only as long as the page: an entry would never be read again.
+    return "";
+#else
     const char* cache = std::getenv("XDG_CACHE_HOME");
     const char* home = std::getenv("HOME");
     std::string folder;
@@ -74,6 +78,7 @@ std::string CacheFolder()
     else if (home != nullptr && home[0] == '/') folder = std::string(home) + "/.cache";
     else return "";
     return folder + "/crs-move-pos/meshes";
+#endif
 }
 
 std::string EntryPath(const std::vector<std::uint8_t>& data)

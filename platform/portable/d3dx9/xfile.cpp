@@ -193,7 +193,7 @@ private:
 }  // namespace
 
 // Believes nothing: every count against the bytes left, every index against the vertex count,
-// every subset against the index list.
+// every subset against the index list. Counts within the bytes left fit a 32-bit size too.
 bool DecodeXFileMesh(const std::vector<std::uint8_t>& bytes, XFileMesh& mesh)
 {
     Reader in(bytes);
@@ -204,9 +204,9 @@ bool DecodeXFileMesh(const std::vector<std::uint8_t>& bytes, XFileMesh& mesh)
         counts[2] > limit / sizeof(XFileSubset) || counts[3] != counts[2] ||
         counts[1] % 3 != 0 || counts[1] == 0)
         return false;
-    mesh.vertices.resize(counts[0]);
-    mesh.indices.resize(counts[1]);
-    mesh.subsets.resize(counts[2]);
+    mesh.vertices.resize(static_cast<std::size_t>(counts[0]));
+    mesh.indices.resize(static_cast<std::size_t>(counts[1]));
+    mesh.subsets.resize(static_cast<std::size_t>(counts[2]));
     if (!in.Get(mesh.vertices.data(), mesh.vertices.size() * sizeof(XFileVertex)) ||
         !in.Get(mesh.indices.data(), mesh.indices.size() * sizeof(std::uint32_t)) ||
         !in.Get(mesh.subsets.data(), mesh.subsets.size() * sizeof(XFileSubset)))
@@ -216,15 +216,15 @@ bool DecodeXFileMesh(const std::vector<std::uint8_t>& bytes, XFileMesh& mesh)
     for (const XFileSubset& s : mesh.subsets)
         if (s.firstIndex > mesh.indices.size() || s.indexCount > mesh.indices.size() - s.firstIndex)
             return false;
-    mesh.materials.resize(counts[3]);
+    mesh.materials.resize(static_cast<std::size_t>(counts[3]));
     for (XFileMaterial& m : mesh.materials) {
         std::uint64_t length;
         if (!in.Get(&m.material, sizeof m.material) || !in.Get(&length, sizeof length)) return false;
         m.hasTexture = length != UINT64_MAX;
         if (!m.hasTexture) continue;
         if (length > in.Left()) return false;
-        m.textureName.resize(length);
-        if (!in.Get(m.textureName.data(), length)) return false;
+        m.textureName.resize(static_cast<std::size_t>(length));
+        if (!in.Get(m.textureName.data(), m.textureName.size())) return false;
         // A name ends at its first zero byte, as the C string D3DX hands out does.
         m.textureName.resize(std::strlen(m.textureName.c_str()));
     }

@@ -16,6 +16,9 @@ std::string Cp932ToUtf8(const std::string& bytes)
 {
     std::string out;
     iconv_t converter = iconv_open("UTF-8", "CP932");
+    // musl, the C library of the browser build, knows only plain Shift_JIS, which covers the
+    // program's own messages.
+    if (converter == reinterpret_cast<iconv_t>(-1)) converter = iconv_open("UTF-8", "SHIFT_JIS");
     if (converter == reinterpret_cast<iconv_t>(-1)) {
         // Without the converter (glibc's gconv modules missing) only ASCII is certain.
         for (char c : bytes) {

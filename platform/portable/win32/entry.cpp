@@ -7,6 +7,9 @@
 
 #include "platform/portable/frame_rate.h"
 #include "platform/portable/win32/win32.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/portable/web/browser.h"
+#endif
 
 struct HINSTANCE__ {};
 
@@ -44,5 +47,9 @@ int main(int argc, char** argv)
     // A program started without a show request gets SW_SHOWDEFAULT from the Windows start-up.
     const int result = WinMain(&programInstance, nullptr, commandLine.data(), SW_SHOWDEFAULT);
     if (SDL_WasInit(0) != 0) SDL_Quit();
+#ifdef __EMSCRIPTEN__
+    // The page has no process to end: it is told, and says so.
+    NotifyProgramEnded(result);
+#endif
     return result;
 }

@@ -3,7 +3,9 @@
 // on a thread of its own while the window that will show it is being made.
 #include "platform/portable/win32/font.h"
 
+#ifndef __EMSCRIPTEN__
 #include <fontconfig/fontconfig.h>
+#endif
 #include <stb_truetype.h>
 
 #include <cmath>
@@ -21,6 +23,14 @@ namespace {
 
 constexpr const char* kFontPattern = "DejaVu Sans:bold";
 
+#ifdef __EMSCRIPTEN__
+// The web page carries the font as preloaded data, at this path.
+std::string FindFontFile(int* faceIndex)
+{
+    *faceIndex = 0;
+    return "/fonts/DejaVuSans-Bold.ttf";
+}
+#else
 // The file that fontconfig offers for the pattern, with its face index; empty when none.
 std::string FindFontFile(int* faceIndex)
 {
@@ -40,6 +50,7 @@ std::string FindFontFile(int* faceIndex)
     FcPatternDestroy(pattern);
     return path;
 }
+#endif
 
 std::unique_ptr<DeviceFont> LoadFont(std::string* error)
 {
@@ -92,6 +103,13 @@ struct LoadedFont {
     std::string error;
 };
 
+#ifdef __EMSCRIPTEN__
+// The page runs no threads: the font is read at its first use.
+constexpr std::launch kLoadPolicy = std::launch::deferred;
+#else
+constexpr std::launch kLoadPolicy = std::launch::async;
+#endif
+
 std::once_flag loadStarted;
 std::future<LoadedFont> pendingFont;
 
@@ -100,7 +118,7 @@ std::future<LoadedFont> pendingFont;
 void StartLoadingDefaultDeviceFont()
 {
     std::call_once(loadStarted, [] {
-        pendingFont = std::async(std::launch::async, [] {
+        pendingFont = std::async(kLoadPolicy, [] {
             LoadedFont loaded;
             loaded.font = LoadFont(&loaded.error);
             return loaded;

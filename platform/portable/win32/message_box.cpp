@@ -10,6 +10,9 @@
 #include "platform/portable/win32/message_box_hook.h"
 #include "platform/portable/win32/codepage.h"
 #include "platform/portable/win32/internal.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/portable/web/browser.h"
+#endif
 
 namespace {
 
@@ -32,6 +35,14 @@ bool MayShowBox()
     return !HeadlessDriverName(SDL_GetHint(SDL_HINT_VIDEODRIVER));
 }
 
+#ifdef __EMSCRIPTEN__
+// In the browser the box is drawn on the page, which waits for its button as Windows' box does.
+int ShowBox(HWND, const std::string& text, const std::string& caption)
+{
+    ShowMessageBoxOnPage(caption.c_str(), text.c_str());
+    return IDOK;
+}
+#else
 // The one button, OK, which Return, Escape and closing the box all choose; -1 when the box could
 // not be shown.
 int ShowBox(HWND owner, const std::string& text, const std::string& caption)
@@ -43,6 +54,7 @@ int ShowBox(HWND owner, const std::string& text, const std::string& caption)
     int chosen = -1;
     return SDL_ShowMessageBox(&data, &chosen) == 0 ? IDOK : -1;
 }
+#endif
 
 // Keeps the recorded call on one line.
 std::string Escaped(const std::string& text)

@@ -1,0 +1,225 @@
+"""The web build in a real browser: headless Chromium (software WebGL 2) loads the page from a
+local server and is driven through its DevTools protocol. Up presses go through the browser's own
+input; the canvas after each count of presses must match crs-snapshot's frame. Escape must end the
+viewer with the page saying so, a missing crs.x must show its message box on the page, and the
+console must show no error. Prints the load time, the frame rate and the transfer sizes.
+
+Usage: browser_test.py [--measure] [BUILD_WEB [BUILD]] (defaults build-web and build, from the
+repository); --measure prints the figures alone, for scripts/bench."""
+import base64
+import gzip
+import io
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.request
+
+import websocket
+from PIL import Image, ImageChops
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from serve import serve  # noqa: E402
+
+# Press counts, cumulative, among them 300, where the car climbs (vect_x 4001: pitch not zero).
+PRESS_COUNTS = [0, 26, 300]
+MEAN_LIMIT = 2.0       # mean absolute difference per channel, of 255
+WITHIN_16_SHARE = 0.99  # pixels whose channels all lie within 16
+CHROMIUM_FLAGS = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
+                  '--enable-unsafe-swiftshader', '--no-first-run', '--window-size=900,800',
+                  '--remote-debugging-port=0', '--hide-scrollbars']
+
+
+class DevTools:
+    """One page's DevTools connection: commands by id, events kept for the console check."""
+
+    def __init__(self, url):
+        self.socket = websocket.create_connection(url, timeout=60)
+        self.next_id = 0
+        self.events = []
+
+    def send(self, method, **params):
+        self.next_id += 1
+        self.socket.send(json.dumps({'id': self.next_id, 'method': method, 'params': params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get('id') == self.next_id:
+                if 'error' in message:
+                    raise RuntimeError(f'{method}: {message["error"]}')
+                return message['result']
+            self.events.append(message)
+
+    def evaluate(self, expression):
+        result = self.send('Runtime.evaluate', expression=expression, awaitPromise=True,
+                           returnByValue=True)
+        if 'exceptionDetails' in result:
+            raise RuntimeError(f'{expression}: {result["exceptionDetails"]}')
+        return result['result'].get('value')
+
+    def wait_for(self, expression, what, seconds=60):
+        deadline = time.monotonic() + seconds
+        while not self.evaluate(expression):
+            if time.monotonic() > deadline:
+                raise AssertionError(f'timed out waiting for {what}; the console: '
+                                     f'{self.console()}; the page: '
+                                     f'{self.evaluate("document.body.innerText")}')
+            time.sleep(0.05)
+
+    def key(self, key, code, virtual_key, downs=1):
+        """Holds the key for `downs` key-downs, the first its press and the rest auto-repeats."""
+        for down in range(downs):
+            self.send('Input.dispatchKeyEvent', type='rawKeyDown', key=key, code=code,
+                      windowsVirtualKeyCode=virtual_key, autoRepeat=down > 0)
+        self.send('Input.dispatchKeyEvent', type='keyUp', key=key, code=code,
+                  windowsVirtualKeyCode=virtual_key)
+
+    def console(self):
+        return [' '.join(str(a.get('value', a.get('description'))) for a in e['params']['args'])
+                for e in self.events if e.get('method') == 'Runtime.consoleAPICalled']
+
+    def errors(self):
+        found = []
+        for event in self.events:
+            method, params = event.get('method'), event.get('params', {})
+            if method == 'Runtime.consoleAPICalled' and params.get('type') == 'error':
+                found.append(' '.join(str(a.get('value', a.get('description')))
+                                      for a in params.get('args', [])))
+            elif method == 'Runtime.exceptionThrown':
+                found.append(params['exceptionDetails'].get('text', 'exception'))
+            elif method == 'Log.entryAdded' and params['entry'].get('level') == 'error':
+                found.append(params['entry'].get('text', ''))
+        return found
+
+
+def start_chromium(profile):
+    # A session of its own, so that its renderer and GPU processes end with it.
+    browser = subprocess.Popen(['chromium', *CHROMIUM_FLAGS, f'--user-data-dir={profile}',
+                                'about:blank'], stderr=subprocess.PIPE, text=True,
+                               start_new_session=True)
+    for line in browser.stderr:
+        match = re.search(r'DevTools listening on ws://([^/]+)/', line)
+        if match:
+            # The rest of what it says is read and dropped, so that a full pipe never stops it.
+            threading.Thread(target=browser.stderr.read, daemon=True).start()
+            return browser, match.group(1)
+    raise RuntimeError('chromium did not open its DevTools port')
+
+
+def open_page(host, url):
+    with urllib.request.urlopen(f'http://{host}/json/list') as listing:
+        target = next(t for t in json.load(listing) if t['type'] == 'page')
+    page = DevTools(target['webSocketDebuggerUrl'])
+    for domain in ('Runtime', 'Log', 'Page'):
+        page.send(f'{domain}.enable')
+    page.send('Emulation.setDeviceMetricsOverride', width=900, height=800, deviceScaleFactor=1,
+              mobile=False)
+    page.send('Page.navigate', url=url)
+    return page
+
+
+def canvas_picture(page):
+    # Three animation frames: the one the program waits for, its frame drawn, that frame shown.
+    page.evaluate('new Promise(r => requestAnimationFrame(() => requestAnimationFrame(() => '
+                  'requestAnimationFrame(r))))')
+    box = page.evaluate('(() => { const r = canvas.getBoundingClientRect(); '
+                        'return {x: r.x, y: r.y, width: r.width, height: r.height}; })()')
+    shot = page.send('Page.captureScreenshot', format='png', clip={**box, 'scale': 1})
+    return Image.open(io.BytesIO(base64.b64decode(shot['data']))).convert('RGB')
+
+
+def compare(browser_picture, snapshot, label):
+    assert browser_picture.size == snapshot.size, \
+        f'{label}: canvas {browser_picture.size}, snapshot {snapshot.size}'
+    difference = ImageChops.difference(browser_picture, snapshot)
+    pixels = snapshot.size[0] * snapshot.size[1]
+    means = [sum(i * n for i, n in enumerate(difference.getchannel(c).histogram())) / pixels
+             for c in range(3)]
+    # A pixel is within 16 when its largest channel difference is.
+    largest = ImageChops.lighter(ImageChops.lighter(difference.getchannel(0),
+                                                    difference.getchannel(1)),
+                                 difference.getchannel(2))
+    within = sum(largest.histogram()[:17]) / pixels
+    print(f'{label}: mean |R G B| {means[0]:.3f} {means[1]:.3f} {means[2]:.3f}, '
+          f'within 16: {100 * within:.3f}%')
+    assert max(means) <= MEAN_LIMIT and within >= WITHIN_16_SHARE, f'{label}: pictures differ'
+
+
+def drive_and_compare(page, build, work):
+    pressed = 0
+    for presses in PRESS_COUNTS:
+        # Separate presses, then the rest held down with the key's auto-repeat.
+        for _ in range(min(presses - pressed, 10)):
+            page.key('ArrowUp', 'ArrowUp', 38)
+        if presses - pressed > 10:
+            page.key('ArrowUp', 'ArrowUp', 38, downs=presses - pressed - 10)
+        pressed = presses
+        snapshot = os.path.join(work, f'snapshot-{presses}.png')
+        subprocess.run([os.path.abspath(os.path.join(build, 'bin', 'crs-snapshot')), '--presses',
+                        str(presses), '--out', snapshot], cwd=os.path.join(build, 'data'),
+                       check=True, env={**os.environ, 'SDL_VIDEODRIVER': 'offscreen'})
+        picture = canvas_picture(page)
+        picture.save(os.path.join(work, f'browser-{presses}.png'))
+        compare(picture, Image.open(snapshot).convert('RGB'), f'{presses} presses')
+
+
+def report_speed(page, build_web):
+    first = page.evaluate('Module.firstFrameMs')
+    start = page.evaluate('Module.framesShown')
+    time.sleep(2)
+    rate = (page.evaluate('Module.framesShown') - start) / 2
+    sizes = {name: os.path.getsize(os.path.join(build_web, name))
+             for name in ('crs-move-pos.html', 'crs-move-pos.js', 'crs-move-pos.wasm',
+                          'crs-move-pos.data')}
+    packed = sum(len(gzip.compress(open(os.path.join(build_web, n), 'rb').read(), 9))
+                 for n in sizes)
+    print(f'first frame {first:.0f} ms after navigation; {rate:.1f} frames per second at 0 '
+          f'presses; transfer {sum(sizes.values()) / 2**20:.2f} MiB, '
+          f'{packed / 2**20:.2f} MiB gzipped', flush=True)
+
+
+def main():
+    measure_only = '--measure' in sys.argv
+    paths = [a for a in sys.argv[1:] if a != '--measure']
+    build_web = paths[0] if paths else 'build-web'
+    build = paths[1] if len(paths) > 1 else 'build'
+    server = serve(build_web)
+    address = f'http://127.0.0.1:{server.server_address[1]}/crs-move-pos.html'
+    with tempfile.TemporaryDirectory() as work:
+        browser, host = start_chromium(os.path.join(work, 'profile'))
+        try:
+            page = open_page(host, address)
+            page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
+            report_speed(page, build_web)
+            if measure_only:
+                return
+            drive_and_compare(page, build, work)
+
+            page.key('Escape', 'Escape', 27)
+            page.wait_for('Module.endedWith === 0', 'the program to end with 0')
+            notice = page.evaluate('document.getElementById("notice").innerText')
+            assert 'The viewer has ended.' in notice and 'Start again' in notice, notice
+
+            page.send('Page.navigate', url=address + '?remove=crs.x')
+            page.wait_for('document.querySelector(".box h2") !== null', 'the message box')
+            box = page.evaluate('document.querySelector(".box").innerText')
+            assert box.startswith('crs.x') and 'Xファイルの読み込みに失敗しました' in box, box
+            # Its OK lets the viewer go on, with the car alone.
+            page.evaluate('document.querySelector(".box button").click()')
+            page.wait_for('Module.framesShown > 2 && !document.querySelector(".box")',
+                          'frames after the box')
+
+            errors = page.errors()
+            assert not errors, f'console errors: {errors}'
+        finally:
+            os.killpg(browser.pid, signal.SIGKILL)
+            browser.wait()
+    print('browser test: passed')
+
+
+if __name__ == '__main__':
+    main()
