@@ -1,7 +1,8 @@
 # The web build's libraries, built for WebAssembly by scripts/build-web into CRS_WEB_PREFIX, and
 # how the viewer becomes a page: WebGL 2, Asyncify for WinMain's loop, and the course, the car,
 # their textures (CRS_WEB_DATA) and the overlay's font preloaded into the page's file system.
-set(CRS_WEB_PREFIX "" CACHE PATH "where scripts/build-web installed SDL2, zlib, libsquish and Assimp")
+set(CRS_WEB_PREFIX "" CACHE PATH
+  "where scripts/build-web installed SDL2, zlib, libsquish and Assimp")
 set(CRS_WEB_DATA "" CACHE PATH "the directory of crs.x, F1.x and their textures")
 set(CRS_WEB_FONT /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf CACHE FILEPATH
   "the overlay's font")
