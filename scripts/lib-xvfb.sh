@@ -3,11 +3,13 @@
 # title. Sourced, not run; the caller sets `set -euo pipefail` and a scratch folder.
 
 # Starts Xvfb (24 bits, 1024 by 768 or the size in $2) on a display number it picks itself, sets
-# DISPLAY and xvfb_pid. $1: a scratch folder for the display number. Stop it with stop_xvfb.
+# DISPLAY and xvfb_pid. $1: a scratch folder for the display number; $3...: more Xvfb options.
+# Stop it with stop_xvfb.
 start_xvfb() {
-  local number_file="$1/xvfb-display"
+  local number_file="$1/xvfb-display" size=${2:-1024x768}
+  shift $(($# < 2 ? $# : 2))
   rm -f "$number_file"
-  Xvfb -displayfd 3 -screen 0 "${2:-1024x768}x24" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp "$@" 3>"$number_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   local _
   for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done

@@ -1,6 +1,7 @@
 // The default device-context font: found through fontconfig (DejaVu Sans Bold, from Debian's
 // fonts-dejavu-core, comes closest to Windows' bold "System" font), rasterised with stb_truetype,
-// on a thread of its own while the window that will show it is being made.
+// on a thread of its own while the window that will show it is being made. Any other font is
+// found and rasterised the same way.
 #include "platform/portable/win32/font.h"
 
 #ifndef __EMSCRIPTEN__
@@ -19,82 +20,49 @@
 
 #include "platform/portable/frame_rate.h"
 
+// info points into data, so the record stays where it was made.
+struct ScalableFont {
+    std::vector<unsigned char> data;
+    stbtt_fontinfo info{};
+};
+
 namespace {
 
 constexpr const char* kFontPattern = "DejaVu Sans:bold";
 
-#ifdef __EMSCRIPTEN__
-// The web page carries the font as preloaded data, at this path.
-std::string FindFontFile(int* faceIndex)
-{
-    *faceIndex = 0;
-    return "/fonts/DejaVuSans-Bold.ttf";
-}
-#else
+#ifndef __EMSCRIPTEN__
 // The file that fontconfig offers for the pattern, with its face index; empty when none.
-std::string FindFontFile(int* faceIndex)
+std::string FontFileOf(const char* pattern, int* faceIndex)
 {
     std::string path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(kFontPattern));
-    if (pattern == nullptr) return path;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    FcPattern* query = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
+    if (query == nullptr) return path;
+    FcConfigSubstitute(nullptr, query, FcMatchPattern);
+    FcDefaultSubstitute(query);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(nullptr, query, &result);
     FcChar8* file = nullptr;
     if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
         path = reinterpret_cast<const char*>(file);
         if (FcPatternGetInteger(match, FC_INDEX, 0, faceIndex) != FcResultMatch) *faceIndex = 0;
     }
     if (match != nullptr) FcPatternDestroy(match);
-    FcPatternDestroy(pattern);
+    FcPatternDestroy(query);
     return path;
 }
 #endif
 
 std::unique_ptr<DeviceFont> LoadFont(std::string* error)
 {
-    int faceIndex = 0;
-    const std::string path = FindFontFile(&faceIndex);
-    if (path.empty()) {
-        *error = "fontconfig offers no font for \"" + std::string(kFontPattern) +
-                 "\"; install fonts-dejavu-core";
+    const ScalableFontPtr source = OpenScalableFont(kFontPattern, error);
+    if (!source) {
+        *error += "; install fonts-dejavu-core";
         return nullptr;
     }
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> data{std::istreambuf_iterator<char>(in),
-                                          std::istreambuf_iterator<char>()};
-    stbtt_fontinfo info{};
-    const int offset = data.empty() ? -1 : stbtt_GetFontOffsetForIndex(data.data(), faceIndex);
-    if (offset < 0 || !stbtt_InitFont(&info, data.data(), offset)) {
-        *error = "cannot read the TrueType font " + path + "; install fonts-dejavu-core";
-        return nullptr;
-    }
-
     auto font = std::make_unique<DeviceFont>();
     font->cellHeight = kDefaultFontCellHeight;
-    // Ascent minus descent fills the cell, as a GDI font's cell height is its ascent plus descent.
-    const float scale = stbtt_ScaleForPixelHeight(&info, static_cast<float>(kDefaultFontCellHeight));
-    int ascent = 0, descent = 0, lineGap = 0;
-    stbtt_GetFontVMetrics(&info, &ascent, &descent, &lineGap);
-    const int baseline = static_cast<int>(std::lround(static_cast<float>(ascent) * scale));
-    for (int code = ' '; code <= '~'; ++code) {
-        FontGlyph& glyph = font->glyphs[code - ' '];
-        int advance = 0, leftBearing = 0;
-        stbtt_GetCodepointHMetrics(&info, code, &advance, &leftBearing);
-        glyph.advance = static_cast<int>(std::lround(static_cast<float>(advance) * scale));
-        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        stbtt_GetCodepointBitmapBox(&info, code, scale, scale, &x0, &y0, &x1, &y1);
-        glyph.left = x0;
-        glyph.top = baseline + y0;
-        glyph.width = x1 - x0;
-        glyph.height = y1 - y0;
-        glyph.coverage.assign(static_cast<std::size_t>(glyph.width * glyph.height), 0);
-        if (!glyph.coverage.empty()) {
-            stbtt_MakeCodepointBitmap(&info, glyph.coverage.data(), glyph.width, glyph.height,
-                                      glyph.width, scale, scale, code);
-        }
-    }
+    for (int code = ' '; code <= '~'; ++code)
+        font->glyphs[code - ' '] = RasteriseGlyph(*source, kDefaultFontCellHeight, code);
     return font;
 }
 
@@ -136,4 +104,64 @@ const DeviceFont* DefaultDeviceFont()
         return std::move(loaded.font);
     }();
     return font.get();
+}
+
+#ifdef __EMSCRIPTEN__
+// The web page carries the overlay's font as preloaded data, at this path.
+ScalableFontPtr OpenScalableFont(const char*, std::string* error)
+{
+    const std::string path = "/fonts/DejaVuSans-Bold.ttf";
+    const int faceIndex = 0;
+#else
+ScalableFontPtr OpenScalableFont(const char* pattern, std::string* error)
+{
+    int faceIndex = 0;
+    const std::string path = FontFileOf(pattern, &faceIndex);
+    if (path.empty()) {
+        *error = "fontconfig offers no font for \"" + std::string(pattern) + "\"";
+        return nullptr;
+    }
+#endif
+    ScalableFontPtr font(new ScalableFont);
+    std::ifstream in(path, std::ios::binary);
+    font->data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const int offset =
+        font->data.empty() ? -1 : stbtt_GetFontOffsetForIndex(font->data.data(), faceIndex);
+    if (offset < 0 || !stbtt_InitFont(&font->info, font->data.data(), offset)) {
+        *error = "cannot read the TrueType font " + path;
+        return nullptr;
+    }
+    return font;
+}
+
+void ScalableFontDeleter::operator()(ScalableFont* font) const { delete font; }
+
+bool FontHasGlyph(const ScalableFont& font, int codepoint)
+{
+    return stbtt_FindGlyphIndex(&font.info, codepoint) != 0;
+}
+
+FontGlyph RasteriseGlyph(const ScalableFont& font, int cellHeight, int codepoint)
+{
+    // Ascent minus descent fills the cell, as a GDI font's cell height is its ascent plus descent.
+    const float scale = stbtt_ScaleForPixelHeight(&font.info, static_cast<float>(cellHeight));
+    int ascent = 0, descent = 0, lineGap = 0;
+    stbtt_GetFontVMetrics(&font.info, &ascent, &descent, &lineGap);
+    const int baseline = static_cast<int>(std::lround(static_cast<float>(ascent) * scale));
+    FontGlyph glyph;
+    int advance = 0, leftBearing = 0;
+    stbtt_GetCodepointHMetrics(&font.info, codepoint, &advance, &leftBearing);
+    glyph.advance = static_cast<int>(std::lround(static_cast<float>(advance) * scale));
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    stbtt_GetCodepointBitmapBox(&font.info, codepoint, scale, scale, &x0, &y0, &x1, &y1);
+    glyph.left = x0;
+    glyph.top = baseline + y0;
+    glyph.width = x1 - x0;
+    glyph.height = y1 - y0;
+    glyph.coverage.assign(static_cast<std::size_t>(glyph.width * glyph.height), 0);
+    if (!glyph.coverage.empty()) {
+        stbtt_MakeCodepointBitmap(&font.info, glyph.coverage.data(), glyph.width, glyph.height,
+                                  glyph.width, scale, scale, codepoint);
+    }
+    return glyph;
 }

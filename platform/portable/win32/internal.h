@@ -2,6 +2,8 @@
 // SDL window, whether a handle names a live window, the window that needs painting.
 #pragma once
 
+#include <string>
+
 #include "platform/portable/win32/window.h"
 
 // The window record of an SDL window of ours, or null for any other window.
@@ -15,3 +17,7 @@ HWND WindowNeedingPaint();
 
 // True for a window that was created and not yet destroyed.
 inline bool IsLiveWindow(HWND window) { return window != nullptr && !window->destroyed; }
+
+// Shows the desktop's message box, drawn by the backend, with UTF-8 texts and an OK button;
+// returns IDOK once it is dismissed, or -1 when it cannot be shown.
+int ShowDrawnMessageBox(HWND owner, const std::string& text, const std::string& caption);

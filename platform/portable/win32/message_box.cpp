@@ -1,9 +1,10 @@
-// MessageBoxA: a modal SDL message box with the texts converted from code page 932; on a machine
+// MessageBoxA: a modal message box with the texts converted from code page 932; on a machine
 // without a display (or where the headless driver was asked for), the text goes to stderr as
 // "caption: text" instead. Tests capture the boxes through message_box_hook.h.
 #include <strings.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/portable/call_recorder.h"
@@ -27,12 +28,20 @@ bool HeadlessDriverName(const char* name)
     return name != nullptr && (strcasestr(name, "offscreen") != nullptr || strcasestr(name, "dummy") != nullptr);
 }
 
-// Whether a box can be shown: not when SDL runs (or was asked to run) without a display. A box
-// that SDL still fails to show goes to stderr as well.
+bool Set(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// Whether a box can be shown: not when SDL runs (or was asked to run) without a display, nor
+// before any window when no display is named (SDL would try them all, and say so). A box that
+// still cannot be shown goes to stderr as well.
 bool MayShowBox()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return !HeadlessDriverName(SDL_GetCurrentVideoDriver());
-    return !HeadlessDriverName(SDL_GetHint(SDL_HINT_VIDEODRIVER));
+    return !HeadlessDriverName(SDL_GetHint(SDL_HINT_VIDEODRIVER)) &&
+           (Set("DISPLAY") || Set("WAYLAND_DISPLAY"));
 }
 
 #ifdef __EMSCRIPTEN__
@@ -43,16 +52,17 @@ int ShowBox(HWND, const std::string& text, const std::string& caption)
     return IDOK;
 }
 #else
-// The one button, OK, which Return, Escape and closing the box all choose; -1 when the box could
-// not be shown.
+// The box that the backend draws itself; -1 when it could not be shown. A box before any window
+// starts SDL's video for itself alone, which may find no display after all.
 int ShowBox(HWND owner, const std::string& text, const std::string& caption)
 {
-    const SDL_MessageBoxButtonData ok{
-        SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
-    const SDL_MessageBoxData data{0, IsLiveWindow(owner) ? owner->sdl : nullptr, caption.c_str(),
-                                  text.c_str(), 1, &ok, nullptr};
-    int chosen = -1;
-    return SDL_ShowMessageBox(&data, &chosen) == 0 ? IDOK : -1;
+    const bool startedVideo = !SDL_WasInit(SDL_INIT_VIDEO);
+    if (startedVideo && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return -1;
+    const int chosen = HeadlessDriverName(SDL_GetCurrentVideoDriver())
+                           ? -1
+                           : ShowDrawnMessageBox(owner, text, caption);
+    if (startedVideo) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return chosen;
 }
 #endif
 

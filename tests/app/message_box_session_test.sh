@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The desktop's message box as a user meets it, on an X server with no core fonts but its
+# built-in ones (as a bare Xvfb or a minimal install has): the viewer started where crs.x is
+# missing shows the box "crs.x" with the Japanese text, readable by OCR, and OK; Return dismisses
+# it, the viewer goes on to draw, and Escape ends it with status 0.
+# Usage: message_box_session_test.sh VIEWER COURSE_DATA_DIR
+set -euo pipefail
+viewer=$1 course_data=$2
+source "$(dirname "$0")/../session.sh"
+export LC_ALL=C.UTF-8
+expected="Xファイルの読み込みに失敗しました"
+
+mkdir "$work/data"
+cp -r "$course_data/." "$work/data/"
+rm "$work/data/crs.x"
+start_xvfb "$work" 1024x768 -fp built-ins
+start_viewer "$work/data" "$viewer"
+box=$(window_of "crs.x")
+capture "$box" "$work/box.png"
+
+# The OCR of the box (as sparse text, so that the button's label is read too) must hold most of
+# the text's characters, in order (tesseract may miss or misread one or two), and "OK".
+tesseract "$work/box.png" "$work/ocr" -l jpn --psm 11 >/dev/null 2>&1 || fail "tesseract did not run"
+read_text=$(tr -d ' \n' <"$work/ocr.txt")
+echo "the box reads: $read_text"
+matched=$(python3 -c 'import difflib, sys
+a, b = sys.argv[1], sys.argv[2]
+print(sum(m.size for m in difflib.SequenceMatcher(None, a, b).get_matching_blocks()))' \
+  "$expected" "$read_text")
+[ "$matched" -ge $(( ${#expected} * 4 / 5 )) ] ||
+  fail "the box reads \"$read_text\": $matched of ${#expected} characters of \"$expected\""
+[[ "$read_text" == *OK* ]] || fail "the box shows no OK button"
+grep -q "$expected" "$work/viewer.log" && fail "the message went to stderr as well"
+
+# Return dismisses the box, and the viewer goes on to its first frame.
+press "$box" Return
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name '^crs\.x$' >/dev/null 2>&1 || break
+  sleep 0.2
+done
+xdotool search --onlyvisible --name '^crs\.x$' >/dev/null 2>&1 && fail "Return left the box open"
+window=$(window_of "crs move pos")
+first_frame "$window" "$work/frame.png"
+press "$window" Escape
+expect_exit 0
+echo "ok: the box showed \"$read_text\" and OK; the viewer went on and ended with status 0"
