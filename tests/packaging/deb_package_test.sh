@@ -22,7 +22,7 @@ deb=$(echo "$work"/package/crs-move-pos_*_amd64.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 depended=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//')
 for package in libsdl2-2.0-0 libepoxy0 libassimp5 libfontconfig1 libstdc++6 libgl1 libegl1 \
-               libgl1-mesa-dri libegl-mesa0 fonts-dejavu-core; do
+               libgl1-mesa-dri libegl-mesa0 fonts-dejavu-core fonts-ipafont-gothic; do
   grep -qxF "$package" <<<"$depended" || fail "Depends lacks $package: $depends"
 done
 
