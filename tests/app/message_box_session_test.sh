@@ -16,20 +16,28 @@ rm "$work/data/crs.x"
 start_xvfb "$work" 1024x768 -fp built-ins
 start_viewer "$work/data" "$viewer"
 box=$(window_of "crs.x")
-capture "$box" "$work/box.png"
-
 # The OCR of the box (as sparse text, so that the button's label is read too) must hold most of
-# the text's characters, in order (tesseract may miss or misread one or two), and "OK".
-tesseract "$work/box.png" "$work/ocr" -l jpn --psm 11 >/dev/null 2>&1 || fail "tesseract did not run"
-read_text=$(tr -d ' \n' <"$work/ocr.txt")
-echo "the box reads: $read_text"
-matched=$(python3 -c 'import difflib, sys
+# the text's characters, in order (tesseract may miss or misread one or two), and "OK". The box
+# may be mapped a moment before it is drawn: read again for up to 5 s.
+read_box() {
+  capture "$box" "$work/box.png"
+  tesseract "$work/box.png" "$work/ocr" -l jpn --psm 11 >/dev/null 2>&1 ||
+    fail "tesseract did not run"
+  read_text=$(tr -d ' \n' <"$work/ocr.txt")
+  matched=$(python3 -c 'import difflib, sys
 a, b = sys.argv[1], sys.argv[2]
 print(sum(m.size for m in difflib.SequenceMatcher(None, a, b).get_matching_blocks()))' \
-  "$expected" "$read_text")
-[ "$matched" -ge $(( ${#expected} * 4 / 5 )) ] ||
-  fail "the box reads \"$read_text\": $matched of ${#expected} characters of \"$expected\""
-[[ "$read_text" == *OK* ]] || fail "the box shows no OK button"
+    "$expected" "$read_text")
+  [ "$matched" -ge $((${#expected} * 4 / 5)) ] && [[ "$read_text" == *OK* ]]
+}
+deadline=$((SECONDS + 5))
+until read_box; do
+  [ "$SECONDS" -ge "$deadline" ] &&
+    fail "the box reads \"$read_text\": $matched of ${#expected} characters of \"$expected\"," \
+      "and needs OK"
+  sleep 0.3
+done
+echo "the box reads: $read_text"
 grep -q "$expected" "$work/viewer.log" && fail "the message went to stderr as well"
 
 # Return dismisses the box, and the viewer goes on to its first frame.

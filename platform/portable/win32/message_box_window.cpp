@@ -88,10 +88,12 @@ void DrawText(Canvas& canvas, const std::vector<FontGlyph>& line, int x, int y)
         for (int row = 0; row < glyph.height; ++row) {
             for (int column = 0; column < glyph.width; ++column) {
                 const int px = x + glyph.left + column, py = y + glyph.top + row;
-                const int cover = glyph.coverage[static_cast<std::size_t>(row * glyph.width + column)];
+                const int cover =
+                    glyph.coverage[static_cast<std::size_t>(row * glyph.width + column)];
                 if (cover == 0 || px < 0 || py < 0 || px >= canvas.width || py >= canvas.height)
                     continue;
-                std::uint32_t& pixel = canvas.pixels[static_cast<std::size_t>(py) * canvas.width + px];
+                std::uint32_t& pixel =
+                    canvas.pixels[static_cast<std::size_t>(py) * canvas.width + px];
                 std::uint32_t blended = 0;
                 for (int shift = 0; shift < 24; shift += 8) {
                     const int under = static_cast<int>((pixel >> shift) & 0xFF);
@@ -106,8 +108,8 @@ void DrawText(Canvas& canvas, const std::vector<FontGlyph>& line, int x, int y)
 
 Canvas Paint(const Layout& layout, const std::vector<FontGlyph>& okLabel)
 {
-    Canvas canvas{layout.width, layout.height,
-                  std::vector<std::uint32_t>(static_cast<std::size_t>(layout.width) * layout.height)};
+    const std::size_t size = static_cast<std::size_t>(layout.width) * layout.height;
+    Canvas canvas{layout.width, layout.height, std::vector<std::uint32_t>(size)};
     Fill(canvas, {0, 0, layout.width, layout.height}, kWhite);
     int y = kMargin;
     for (const auto& line : layout.lines) {
@@ -119,7 +121,8 @@ Canvas Paint(const Layout& layout, const std::vector<FontGlyph>& okLabel)
     // The default button's blue edge, two pixels wide.
     Fill(canvas, b, kButtonEdge);
     Fill(canvas, {b.x + 2, b.y + 2, b.w - 4, b.h - 4}, kButtonFace);
-    DrawText(canvas, okLabel, b.x + (b.w - LineWidth(okLabel)) / 2, b.y + (b.h - kTextCellHeight) / 2);
+    DrawText(canvas, okLabel, b.x + (b.w - LineWidth(okLabel)) / 2,
+             b.y + (b.h - kTextCellHeight) / 2);
     return canvas;
 }
 
@@ -173,7 +176,8 @@ void RunBox(SDL_Window* box, const Layout& layout, Canvas& canvas)
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
-            pressedOnButton = event.button.windowID == boxId && event.button.button == SDL_BUTTON_LEFT &&
+            pressedOnButton = event.button.windowID == boxId &&
+                              event.button.button == SDL_BUTTON_LEFT &&
                               Inside(layout.button, event.button.x, event.button.y);
             break;
         case SDL_MOUSEBUTTONUP:
