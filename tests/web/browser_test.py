@@ -1,7 +1,8 @@
 """The web build in a real browser: headless Chromium (software WebGL 2) loads the page from a
 local server and is driven through its DevTools protocol. Up presses go through the browser's own
 input; the canvas after each count of presses must match crs-snapshot's frame. Escape must end the
-viewer with the page saying so, a missing crs.x must show its message box on the page, and the
+viewer with the page saying so, a missing crs.x must show its message box on the page, its
+Japanese drawn by the page's own font (the browser sees no Japanese font of the machine), and the
 console must show no error. Prints the load time, the frame rate and the transfer sizes.
 
 Usage: browser_test.py [--measure] [BUILD_WEB [BUILD]] (defaults build-web and build, from the
@@ -96,11 +97,17 @@ class DevTools:
         return found
 
 
-def start_chromium(profile):
+def start_chromium(work):
+    # Fontconfig shows the browser DejaVu alone, as on a machine without a Japanese font.
+    fonts = os.path.join(work, 'fonts.conf')
+    with open(fonts, 'w') as conf:
+        conf.write('<?xml version="1.0"?>\n<fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir>'
+                   f'<cachedir>{work}/fontconfig</cachedir></fontconfig>\n')
     # A session of its own, so that its renderer and GPU processes end with it.
-    browser = subprocess.Popen(['chromium', *CHROMIUM_FLAGS, f'--user-data-dir={profile}',
+    browser = subprocess.Popen(['chromium', *CHROMIUM_FLAGS,
+                                f'--user-data-dir={os.path.join(work, "profile")}',
                                 'about:blank'], stderr=subprocess.PIPE, text=True,
-                               start_new_session=True)
+                               start_new_session=True, env={**os.environ, 'FONTCONFIG_FILE': fonts})
     for line in browser.stderr:
         match = re.search(r'DevTools listening on ws://([^/]+)/', line)
         if match:
@@ -122,14 +129,44 @@ def open_page(host, url):
     return page
 
 
-def canvas_picture(page):
+def picture_of(page, element):
+    """The element (a JavaScript expression) as the page shows it."""
     # Three animation frames: the one the program waits for, its frame drawn, that frame shown.
     page.evaluate('new Promise(r => requestAnimationFrame(() => requestAnimationFrame(() => '
                   'requestAnimationFrame(r))))')
-    box = page.evaluate('(() => { const r = canvas.getBoundingClientRect(); '
+    box = page.evaluate(f'(() => {{ const r = ({element}).getBoundingClientRect(); '
                         'return {x: r.x, y: r.y, width: r.width, height: r.height}; })()')
     shot = page.send('Page.captureScreenshot', format='png', clip={**box, 'scale': 1})
     return Image.open(io.BytesIO(base64.b64decode(shot['data']))).convert('RGB')
+
+
+def canvas_picture(page):
+    return picture_of(page, 'canvas')
+
+
+def check_message_glyphs(page):
+    """The box's text against the same text, in the same box, in the browser's fallback, which
+    has no Japanese glyphs and draws each as the same empty box: the two must differ, and the
+    fallback must draw two different characters alike (else the check says nothing)."""
+    page.evaluate('document.fonts.ready.then(() => true)')
+    page.evaluate('''(() => { for (const [id, text] of [['fallback', null], ['yomi', '読'],
+                                                     ['komi', '込']]) {
+        const p = document.createElement('p');
+        p.id = id;
+        p.style.cssText = 'font-family: sans-serif';
+        p.textContent = text || document.querySelector('.box p').textContent;
+        document.querySelector('.box').appendChild(p);
+      } })()''')
+    own = picture_of(page, 'document.querySelector(".box p")')
+    fallback = picture_of(page, 'document.getElementById("fallback")')
+    assert ImageChops.difference(picture_of(page, 'document.getElementById("yomi")'),
+                                 picture_of(page, 'document.getElementById("komi")')).getbbox() \
+        is None, 'the browser has a Japanese font of its own: the glyph check cannot fail'
+    size = (0, 0, min(own.size[0], fallback.size[0]), min(own.size[1], fallback.size[1]))
+    differing = ImageChops.difference(own.crop(size), fallback.crop(size)).getbbox()
+    assert differing is not None, 'the box draws its Japanese as the fallback does: no glyphs'
+    page.evaluate('["fallback", "yomi", "komi"].forEach(id => document.getElementById(id)'
+                  '.remove())')
 
 
 def compare(browser_picture, snapshot, label):
@@ -174,7 +211,7 @@ def report_speed(page, build_web):
     rate = (page.evaluate('Module.framesShown') - start) / 2
     sizes = {name: os.path.getsize(os.path.join(build_web, name))
              for name in ('crs-move-pos.html', 'crs-move-pos.js', 'crs-move-pos.wasm',
-                          'crs-move-pos.data')}
+                          'crs-move-pos.data', 'crs-messages.woff2')}
     packed = sum(len(gzip.compress(open(os.path.join(build_web, n), 'rb').read(), 9))
                  for n in sizes)
     print(f'first frame {first:.0f} ms after navigation; {rate:.1f} frames per second at 0 '
@@ -190,7 +227,7 @@ def main():
     server = serve(build_web)
     address = f'http://127.0.0.1:{server.server_address[1]}/crs-move-pos.html'
     with tempfile.TemporaryDirectory() as work:
-        browser, host = start_chromium(os.path.join(work, 'profile'))
+        browser, host = start_chromium(work)
         try:
             page = open_page(host, address)
             page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
@@ -208,6 +245,7 @@ def main():
             page.wait_for('document.querySelector(".box h2") !== null', 'the message box')
             box = page.evaluate('document.querySelector(".box").innerText')
             assert box.startswith('crs.x') and 'Xファイルの読み込みに失敗しました' in box, box
+            check_message_glyphs(page)
             # Its OK lets the viewer go on, with the car alone.
             page.evaluate('document.querySelector(".box button").click()')
             page.wait_for('Module.framesShown > 2 && !document.querySelector(".box")',
