@@ -195,13 +195,55 @@ def drive_and_compare(page, build, work):
         if presses - pressed > 10:
             page.key('ArrowUp', 'ArrowUp', 38, downs=presses - pressed - 10)
         pressed = presses
-        snapshot = os.path.join(work, f'snapshot-{presses}.png')
-        subprocess.run([os.path.abspath(os.path.join(build, 'bin', 'crs-snapshot')), '--presses',
-                        str(presses), '--out', snapshot], cwd=os.path.join(build, 'data'),
-                       check=True, env={**os.environ, 'SDL_VIDEODRIVER': 'offscreen'})
         picture = canvas_picture(page)
         picture.save(os.path.join(work, f'browser-{presses}.png'))
-        compare(picture, Image.open(snapshot).convert('RGB'), f'{presses} presses')
+        compare(picture, snapshot(build, work, presses), f'{presses} presses')
+
+
+def snapshot(build, work, presses, data=None):
+    """crs-snapshot's frame after `presses`, run in `data` (the build's own by default)."""
+    out = os.path.join(work, f'snapshot-{presses}.png')
+    subprocess.run([os.path.abspath(os.path.join(build, 'bin', 'crs-snapshot')), '--presses',
+                    str(presses), '--out', out], cwd=data or os.path.join(build, 'data'),
+                   check=True, env={**os.environ, 'SDL_VIDEODRIVER': 'offscreen'},
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return Image.open(out).convert('RGB')
+
+
+def touch_and_compare(page, build, work):
+    """Taps on the canvas, then a touch held down: the page's Up key-downs, counted as the
+    window receives them, must be one per tap plus the hold's repeats, and the canvas must be
+    crs-snapshot's after that many presses."""
+    page.send('Emulation.setTouchEmulationEnabled', enabled=True, maxTouchPoints=1)
+    page.evaluate('window.ups = 0; window.addEventListener("keydown", e => '
+                  '{ if (e.code === "ArrowUp") ups++; }, true)')
+    box = page.evaluate('(() => { const r = canvas.getBoundingClientRect(); '
+                        'return {x: r.x + r.width / 2, y: r.y + r.height / 2}; })()')
+    taps, longest = 12, 0
+    for _ in range(taps):
+        start = time.monotonic()
+        page.send('Input.dispatchTouchEvent', type='touchStart', touchPoints=[box])
+        page.send('Input.dispatchTouchEvent', type='touchEnd', touchPoints=[])
+        longest = max(longest, time.monotonic() - start)
+    ups = page.evaluate('ups')
+    # A tap that a busy machine stretched past the repeat delay repeats, as a key held would.
+    assert ups == taps or (longest > 0.45 and ups > taps), \
+        f'{taps} taps, the longest {longest:.2f} s, gave {ups} key-downs'
+    compare(canvas_picture(page), snapshot(build, work, ups), f'{taps} taps ({ups} key-downs)')
+    # Held for about 1.5 s: the first key-down, then repeats from 500 ms on, 33 ms apart, never
+    # faster (timers may run late on a busy machine, so the count has a floor well below).
+    start = time.monotonic()
+    page.send('Input.dispatchTouchEvent', type='touchStart', touchPoints=[box])
+    time.sleep(1.5)
+    page.send('Input.dispatchTouchEvent', type='touchEnd', touchPoints=[])
+    most = 2 + (time.monotonic() - start - 0.5) / 0.033
+    held = page.evaluate('ups') - ups
+    assert 10 <= held <= most, f'a touch held 1.5 s gave {held} key-downs, at most {most:.0f}'
+    compare(canvas_picture(page), snapshot(build, work, ups + held),
+            f'then a touch held: {held} key-downs')
+    page.evaluate('document.getElementById("end").click()')
+    page.wait_for('Module.endedWith === 0', 'End to end the program with 0')
+    page.send('Emulation.setTouchEmulationEnabled', enabled=False)
 
 
 def report_speed(page, build_web):
@@ -240,6 +282,10 @@ def main():
             page.wait_for('Module.endedWith === 0', 'the program to end with 0')
             notice = page.evaluate('document.getElementById("notice").innerText')
             assert 'The viewer has ended.' in notice and 'Start again' in notice, notice
+
+            page.send('Page.navigate', url=address)
+            page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
+            touch_and_compare(page, build, work)
 
             page.send('Page.navigate', url=address + '?remove=crs.x')
             page.wait_for('document.querySelector(".box h2") !== null', 'the message box')
