@@ -2,8 +2,9 @@
 local server and is driven through its DevTools protocol. Up presses go through the browser's own
 input; the canvas after each count of presses must match crs-snapshot's frame. Escape must end the
 viewer with the page saying so, a missing crs.x must show its message box on the page, its
-Japanese drawn by the page's own font (the browser sees no Japanese font of the machine), and the
-console must show no error. Prints the load time, the frame rate and the transfer sizes.
+Japanese drawn by the page's own font (the browser sees no Japanese font of the machine), a folder
+chosen through the page's input must draw as crs-snapshot draws it there, and the console must
+show no error. Prints the load time, the frame rate and the transfer sizes.
 
 Usage: browser_test.py [--measure] [BUILD_WEB [BUILD]] (defaults build-web and build, from the
 repository); --measure prints the figures alone, for scripts/bench."""
@@ -13,6 +14,7 @@ import io
 import json
 import os
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -246,6 +248,42 @@ def touch_and_compare(page, build, work):
     page.send('Emulation.setTouchEmulationEnabled', enabled=False)
 
 
+def scene_folder(work):
+    """A test scene as a user would have it: the course's texture in a sub-folder."""
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'viewer')
+    scene = os.path.join(work, 'scene')
+    os.makedirs(os.path.join(scene, 'textures'))
+    with open(os.path.join(source, 'crs.x')) as course:
+        text = course.read()
+    assert '"ground.png"' in text
+    with open(os.path.join(scene, 'crs.x'), 'w') as course:
+        course.write(text.replace('"ground.png"', '"textures/ground.png"'))
+    for name, place in (('F1.x', 'F1.x'), ('roof.png', 'roof.png'),
+                        ('ground.png', 'textures/ground.png')):
+        shutil.copy(os.path.join(source, name), os.path.join(scene, place))
+    return scene
+
+
+def own_files_and_compare(page, build, work, address):
+    """A folder chosen through the page's input: the viewer starts again on it and draws what
+    crs-snapshot draws in that folder, before and after presses."""
+    scene = scene_folder(work)
+    page.send('Page.navigate', url=address)
+    page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
+    root = page.send('DOM.getDocument')['root']['nodeId']
+    folder = page.send('DOM.querySelector', nodeId=root, selector='#own-folder')['nodeId']
+    page.send('DOM.setFileInputFiles', files=[scene], nodeId=folder)
+    page.wait_for('location.search === "?own" && typeof Module === "object" && '
+                  'Module.framesShown > 0', 'the first frame of the own files')
+    assert page.evaluate('FS.cwd()') == '/own', page.evaluate('FS.cwd()')
+    assert page.evaluate('document.querySelector(".box") === null'), \
+        page.evaluate('document.querySelector(".box").innerText')
+    compare(canvas_picture(page), snapshot(build, work, 0, scene), 'own files, 0 presses')
+    for _ in range(8):
+        page.key('ArrowUp', 'ArrowUp', 38)
+    compare(canvas_picture(page), snapshot(build, work, 8, scene), 'own files, 8 presses')
+
+
 def report_speed(page, build_web):
     first = page.evaluate('Module.firstFrameMs')
     start = page.evaluate('Module.framesShown')
@@ -286,6 +324,7 @@ def main():
             page.send('Page.navigate', url=address)
             page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
             touch_and_compare(page, build, work)
+            own_files_and_compare(page, build, work, address)
 
             page.send('Page.navigate', url=address + '?remove=crs.x')
             page.wait_for('document.querySelector(".box h2") !== null', 'the message box')
