@@ -284,6 +284,45 @@ def own_files_and_compare(page, build, work, address):
     compare(canvas_picture(page), snapshot(build, work, 8, scene), 'own files, 8 presses')
 
 
+def hostile_courses(source):
+    """crs.x files that must fail to load: the name of each and its bytes."""
+    with open(os.path.join(source, 'crs.x'), 'rb') as course:
+        good = course.read()
+    materials = re.sub(rb'MeshMaterialList \{.*?\}\s*\}',
+                       b'MeshMaterialList {\n1000000;\n1;\n0;;\n' + b'{ Ground }\n' * 1000000
+                       + b'}', good, flags=re.S)
+    assert len(materials) > 10**7
+    return [('empty', b''), ('not an X file', b'\x89PNG\r\n\x1a\n not a mesh at all'),
+            ('truncated', good[:len(good) // 2]), ('a million materials', materials)]
+
+
+def hostile_files(page, work):
+    """Each hostile crs.x, chosen with a good F1.x, shows the X file's box captioned crs.x;
+    its OK lets the viewer go on with the car alone, and nothing stops the program."""
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'viewer')
+    for index, (what, data) in enumerate(hostile_courses(source)):
+        folder = os.path.join(work, f'hostile-{index}')
+        os.makedirs(folder)
+        with open(os.path.join(folder, 'crs.x'), 'wb') as course:
+            course.write(data)
+        for name in ('F1.x', 'roof.png'):
+            shutil.copy(os.path.join(source, name), folder)
+        page.evaluate('window.before = true')
+        root = page.send('DOM.getDocument')['root']['nodeId']
+        node = page.send('DOM.querySelector', nodeId=root, selector='#own-folder')['nodeId']
+        page.send('DOM.setFileInputFiles', files=[folder], nodeId=node)
+        page.wait_for('!window.before && document.querySelector(".box h2") !== null',
+                      f'the box for {what}', seconds=120)
+        box = page.evaluate('document.querySelector(".box").innerText')
+        assert box.startswith('crs.x') and 'Xファイルの読み込みに失敗しました' in box, (what, box)
+        page.evaluate('document.querySelector(".box button").click()')
+        page.wait_for('Module.framesShown > 2 && !document.querySelector(".box")',
+                      f'frames after the box for {what}')
+        assert page.evaluate('Module.endedWith === undefined && document.getElementById('
+                             '"notice").hidden'), (what, page.evaluate('document.body.innerText'))
+        print(f'hostile crs.x, {what}: the box, then frames')
+
+
 def report_speed(page, build_web):
     first = page.evaluate('Module.firstFrameMs')
     start = page.evaluate('Module.framesShown')
@@ -325,6 +364,7 @@ def main():
             page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
             touch_and_compare(page, build, work)
             own_files_and_compare(page, build, work, address)
+            hostile_files(page, work)
 
             page.send('Page.navigate', url=address + '?remove=crs.x')
             page.wait_for('document.querySelector(".box h2") !== null', 'the message box')
