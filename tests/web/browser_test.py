@@ -330,7 +330,7 @@ def report_speed(page, build_web):
     rate = (page.evaluate('Module.framesShown') - start) / 2
     sizes = {name: os.path.getsize(os.path.join(build_web, name))
              for name in ('crs-move-pos.html', 'crs-move-pos.js', 'crs-move-pos.wasm',
-                          'crs-move-pos.data', 'crs-messages.woff2')}
+                          'crs-move-pos.data', 'crs-messages.woff2', 'own_files.js')}
     packed = sum(len(gzip.compress(open(os.path.join(build_web, n), 'rb').read(), 9))
                  for n in sizes)
     print(f'first frame {first:.0f} ms after navigation; {rate:.1f} frames per second at 0 '
