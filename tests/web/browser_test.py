@@ -1,8 +1,10 @@
 """The web build in a real browser: headless Chromium (software WebGL 2) loads the page from a
 local server and is driven through its DevTools protocol. Up presses go through the browser's own
 input; the canvas after each count of presses must match crs-snapshot's frame. Escape must end the
-viewer with the page saying so, a missing crs.x must show its message box on the page, and the
-console must show no error. Prints the load time, the frame rate and the transfer sizes.
+viewer with the page saying so, a missing crs.x must show its message box on the page, its
+Japanese drawn by the page's own font (the browser sees no Japanese font of the machine), a folder
+chosen through the page's input must draw as crs-snapshot draws it there, and the console must
+show no error. Prints the load time, the frame rate and the transfer sizes.
 
 Usage: browser_test.py [--measure] [BUILD_WEB [BUILD]] (defaults build-web and build, from the
 repository); --measure prints the figures alone, for scripts/bench."""
@@ -12,6 +14,7 @@ import io
 import json
 import os
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -96,11 +99,17 @@ class DevTools:
         return found
 
 
-def start_chromium(profile):
+def start_chromium(work):
+    # Fontconfig shows the browser DejaVu alone, as on a machine without a Japanese font.
+    fonts = os.path.join(work, 'fonts.conf')
+    with open(fonts, 'w') as conf:
+        conf.write('<?xml version="1.0"?>\n<fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir>'
+                   f'<cachedir>{work}/fontconfig</cachedir></fontconfig>\n')
     # A session of its own, so that its renderer and GPU processes end with it.
-    browser = subprocess.Popen(['chromium', *CHROMIUM_FLAGS, f'--user-data-dir={profile}',
+    browser = subprocess.Popen(['chromium', *CHROMIUM_FLAGS,
+                                f'--user-data-dir={os.path.join(work, "profile")}',
                                 'about:blank'], stderr=subprocess.PIPE, text=True,
-                               start_new_session=True)
+                               start_new_session=True, env={**os.environ, 'FONTCONFIG_FILE': fonts})
     for line in browser.stderr:
         match = re.search(r'DevTools listening on ws://([^/]+)/', line)
         if match:
@@ -122,14 +131,44 @@ def open_page(host, url):
     return page
 
 
-def canvas_picture(page):
+def picture_of(page, element):
+    """The element (a JavaScript expression) as the page shows it."""
     # Three animation frames: the one the program waits for, its frame drawn, that frame shown.
     page.evaluate('new Promise(r => requestAnimationFrame(() => requestAnimationFrame(() => '
                   'requestAnimationFrame(r))))')
-    box = page.evaluate('(() => { const r = canvas.getBoundingClientRect(); '
+    box = page.evaluate(f'(() => {{ const r = ({element}).getBoundingClientRect(); '
                         'return {x: r.x, y: r.y, width: r.width, height: r.height}; })()')
     shot = page.send('Page.captureScreenshot', format='png', clip={**box, 'scale': 1})
     return Image.open(io.BytesIO(base64.b64decode(shot['data']))).convert('RGB')
+
+
+def canvas_picture(page):
+    return picture_of(page, 'canvas')
+
+
+def check_message_glyphs(page):
+    """The box's text against the same text, in the same box, in the browser's fallback, which
+    has no Japanese glyphs and draws each as the same empty box: the two must differ, and the
+    fallback must draw two different characters alike (else the check says nothing)."""
+    page.evaluate('document.fonts.ready.then(() => true)')
+    page.evaluate('''(() => { for (const [id, text] of [['fallback', null], ['yomi', '読'],
+                                                     ['komi', '込']]) {
+        const p = document.createElement('p');
+        p.id = id;
+        p.style.cssText = 'font-family: sans-serif';
+        p.textContent = text || document.querySelector('.box p').textContent;
+        document.querySelector('.box').appendChild(p);
+      } })()''')
+    own = picture_of(page, 'document.querySelector(".box p")')
+    fallback = picture_of(page, 'document.getElementById("fallback")')
+    assert ImageChops.difference(picture_of(page, 'document.getElementById("yomi")'),
+                                 picture_of(page, 'document.getElementById("komi")')).getbbox() \
+        is None, 'the browser has a Japanese font of its own: the glyph check cannot fail'
+    size = (0, 0, min(own.size[0], fallback.size[0]), min(own.size[1], fallback.size[1]))
+    differing = ImageChops.difference(own.crop(size), fallback.crop(size)).getbbox()
+    assert differing is not None, 'the box draws its Japanese as the fallback does: no glyphs'
+    page.evaluate('["fallback", "yomi", "komi"].forEach(id => document.getElementById(id)'
+                  '.remove())')
 
 
 def compare(browser_picture, snapshot, label):
@@ -158,13 +197,130 @@ def drive_and_compare(page, build, work):
         if presses - pressed > 10:
             page.key('ArrowUp', 'ArrowUp', 38, downs=presses - pressed - 10)
         pressed = presses
-        snapshot = os.path.join(work, f'snapshot-{presses}.png')
-        subprocess.run([os.path.abspath(os.path.join(build, 'bin', 'crs-snapshot')), '--presses',
-                        str(presses), '--out', snapshot], cwd=os.path.join(build, 'data'),
-                       check=True, env={**os.environ, 'SDL_VIDEODRIVER': 'offscreen'})
         picture = canvas_picture(page)
         picture.save(os.path.join(work, f'browser-{presses}.png'))
-        compare(picture, Image.open(snapshot).convert('RGB'), f'{presses} presses')
+        compare(picture, snapshot(build, work, presses), f'{presses} presses')
+
+
+def snapshot(build, work, presses, data=None):
+    """crs-snapshot's frame after `presses`, run in `data` (the build's own by default)."""
+    out = os.path.join(work, f'snapshot-{presses}.png')
+    subprocess.run([os.path.abspath(os.path.join(build, 'bin', 'crs-snapshot')), '--presses',
+                    str(presses), '--out', out], cwd=data or os.path.join(build, 'data'),
+                   check=True, env={**os.environ, 'SDL_VIDEODRIVER': 'offscreen'},
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return Image.open(out).convert('RGB')
+
+
+def touch_and_compare(page, build, work):
+    """Taps on the canvas, then a touch held down: the page's Up key-downs, counted as the
+    window receives them, must be one per tap plus the hold's repeats, and the canvas must be
+    crs-snapshot's after that many presses."""
+    page.send('Emulation.setTouchEmulationEnabled', enabled=True, maxTouchPoints=1)
+    page.evaluate('window.ups = 0; window.addEventListener("keydown", e => '
+                  '{ if (e.code === "ArrowUp") ups++; }, true)')
+    box = page.evaluate('(() => { const r = canvas.getBoundingClientRect(); '
+                        'return {x: r.x + r.width / 2, y: r.y + r.height / 2}; })()')
+    taps, longest = 12, 0
+    for _ in range(taps):
+        start = time.monotonic()
+        page.send('Input.dispatchTouchEvent', type='touchStart', touchPoints=[box])
+        page.send('Input.dispatchTouchEvent', type='touchEnd', touchPoints=[])
+        longest = max(longest, time.monotonic() - start)
+    ups = page.evaluate('ups')
+    # A tap that a busy machine stretched past the repeat delay repeats, as a key held would.
+    assert ups == taps or (longest > 0.45 and ups > taps), \
+        f'{taps} taps, the longest {longest:.2f} s, gave {ups} key-downs'
+    compare(canvas_picture(page), snapshot(build, work, ups), f'{taps} taps ({ups} key-downs)')
+    # Held for about 1.5 s: the first key-down, then repeats from 500 ms on, 33 ms apart, never
+    # faster (timers may run late on a busy machine, so the count has a floor well below).
+    start = time.monotonic()
+    page.send('Input.dispatchTouchEvent', type='touchStart', touchPoints=[box])
+    time.sleep(1.5)
+    page.send('Input.dispatchTouchEvent', type='touchEnd', touchPoints=[])
+    most = 2 + (time.monotonic() - start - 0.5) / 0.033
+    held = page.evaluate('ups') - ups
+    assert 10 <= held <= most, f'a touch held 1.5 s gave {held} key-downs, at most {most:.0f}'
+    compare(canvas_picture(page), snapshot(build, work, ups + held),
+            f'then a touch held: {held} key-downs')
+    page.evaluate('document.getElementById("end").click()')
+    page.wait_for('Module.endedWith === 0', 'End to end the program with 0')
+    page.send('Emulation.setTouchEmulationEnabled', enabled=False)
+
+
+def scene_folder(work):
+    """A test scene as a user would have it: the course's texture in a sub-folder."""
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'viewer')
+    scene = os.path.join(work, 'scene')
+    os.makedirs(os.path.join(scene, 'textures'))
+    with open(os.path.join(source, 'crs.x')) as course:
+        text = course.read()
+    assert '"ground.png"' in text
+    with open(os.path.join(scene, 'crs.x'), 'w') as course:
+        course.write(text.replace('"ground.png"', '"textures/ground.png"'))
+    for name, place in (('F1.x', 'F1.x'), ('roof.png', 'roof.png'),
+                        ('ground.png', 'textures/ground.png')):
+        shutil.copy(os.path.join(source, name), os.path.join(scene, place))
+    return scene
+
+
+def own_files_and_compare(page, build, work, address):
+    """A folder chosen through the page's input: the viewer starts again on it and draws what
+    crs-snapshot draws in that folder, before and after presses."""
+    scene = scene_folder(work)
+    page.send('Page.navigate', url=address)
+    page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
+    root = page.send('DOM.getDocument')['root']['nodeId']
+    folder = page.send('DOM.querySelector', nodeId=root, selector='#own-folder')['nodeId']
+    page.send('DOM.setFileInputFiles', files=[scene], nodeId=folder)
+    page.wait_for('location.search === "?own" && typeof Module === "object" && '
+                  'Module.framesShown > 0', 'the first frame of the own files')
+    assert page.evaluate('FS.cwd()') == '/own', page.evaluate('FS.cwd()')
+    assert page.evaluate('document.querySelector(".box") === null'), \
+        page.evaluate('document.querySelector(".box").innerText')
+    compare(canvas_picture(page), snapshot(build, work, 0, scene), 'own files, 0 presses')
+    for _ in range(8):
+        page.key('ArrowUp', 'ArrowUp', 38)
+    compare(canvas_picture(page), snapshot(build, work, 8, scene), 'own files, 8 presses')
+
+
+def hostile_courses(source):
+    """crs.x files that must fail to load: the name of each and its bytes."""
+    with open(os.path.join(source, 'crs.x'), 'rb') as course:
+        good = course.read()
+    materials = re.sub(rb'MeshMaterialList \{.*?\}\s*\}',
+                       b'MeshMaterialList {\n1000000;\n1;\n0;;\n' + b'{ Ground }\n' * 1000000
+                       + b'}', good, flags=re.S)
+    assert len(materials) > 10**7
+    return [('empty', b''), ('not an X file', b'\x89PNG\r\n\x1a\n not a mesh at all'),
+            ('truncated', good[:len(good) // 2]), ('a million materials', materials)]
+
+
+def hostile_files(page, work):
+    """Each hostile crs.x, chosen with a good F1.x, shows the X file's box captioned crs.x;
+    its OK lets the viewer go on with the car alone, and nothing stops the program."""
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'viewer')
+    for index, (what, data) in enumerate(hostile_courses(source)):
+        folder = os.path.join(work, f'hostile-{index}')
+        os.makedirs(folder)
+        with open(os.path.join(folder, 'crs.x'), 'wb') as course:
+            course.write(data)
+        for name in ('F1.x', 'roof.png'):
+            shutil.copy(os.path.join(source, name), folder)
+        page.evaluate('window.before = true')
+        root = page.send('DOM.getDocument')['root']['nodeId']
+        node = page.send('DOM.querySelector', nodeId=root, selector='#own-folder')['nodeId']
+        page.send('DOM.setFileInputFiles', files=[folder], nodeId=node)
+        page.wait_for('!window.before && document.querySelector(".box h2") !== null',
+                      f'the box for {what}', seconds=120)
+        box = page.evaluate('document.querySelector(".box").innerText')
+        assert box.startswith('crs.x') and 'Xファイルの読み込みに失敗しました' in box, (what, box)
+        page.evaluate('document.querySelector(".box button").click()')
+        page.wait_for('Module.framesShown > 2 && !document.querySelector(".box")',
+                      f'frames after the box for {what}')
+        assert page.evaluate('Module.endedWith === undefined && document.getElementById('
+                             '"notice").hidden'), (what, page.evaluate('document.body.innerText'))
+        print(f'hostile crs.x, {what}: the box, then frames')
 
 
 def report_speed(page, build_web):
@@ -174,7 +330,7 @@ def report_speed(page, build_web):
     rate = (page.evaluate('Module.framesShown') - start) / 2
     sizes = {name: os.path.getsize(os.path.join(build_web, name))
              for name in ('crs-move-pos.html', 'crs-move-pos.js', 'crs-move-pos.wasm',
-                          'crs-move-pos.data')}
+                          'crs-move-pos.data', 'crs-messages.woff2', 'own_files.js')}
     packed = sum(len(gzip.compress(open(os.path.join(build_web, n), 'rb').read(), 9))
                  for n in sizes)
     print(f'first frame {first:.0f} ms after navigation; {rate:.1f} frames per second at 0 '
@@ -190,7 +346,7 @@ def main():
     server = serve(build_web)
     address = f'http://127.0.0.1:{server.server_address[1]}/crs-move-pos.html'
     with tempfile.TemporaryDirectory() as work:
-        browser, host = start_chromium(os.path.join(work, 'profile'))
+        browser, host = start_chromium(work)
         try:
             page = open_page(host, address)
             page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
@@ -204,10 +360,17 @@ def main():
             notice = page.evaluate('document.getElementById("notice").innerText')
             assert 'The viewer has ended.' in notice and 'Start again' in notice, notice
 
+            page.send('Page.navigate', url=address)
+            page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
+            touch_and_compare(page, build, work)
+            own_files_and_compare(page, build, work, address)
+            hostile_files(page, work)
+
             page.send('Page.navigate', url=address + '?remove=crs.x')
             page.wait_for('document.querySelector(".box h2") !== null', 'the message box')
             box = page.evaluate('document.querySelector(".box").innerText')
             assert box.startswith('crs.x') and 'Xファイルの読み込みに失敗しました' in box, box
+            check_message_glyphs(page)
             # Its OK lets the viewer go on, with the car alone.
             page.evaluate('document.querySelector(".box button").click()')
             page.wait_for('Module.framesShown > 2 && !document.querySelector(".box")',
