@@ -31,7 +31,8 @@ bool IsSeparator(char c) { return c == ',' || c == ';'; }
 bool Drawn(const std::string& type, const std::string& parent)
 {
     if (parent.empty()) return type == "Frame" || type == "Mesh" || type == "Material";
-    if (parent == "Frame") return type == "Frame" || type == "FrameTransformMatrix" || type == "Mesh";
+    if (parent == "Frame")
+        return type == "Frame" || type == "FrameTransformMatrix" || type == "Mesh";
     if (parent == "Mesh")
         return type == "MeshNormals" || type == "MeshTextureCoords" ||
                type == "MeshVertexColors" || type == "MeshMaterialList";
