@@ -14,6 +14,15 @@
 //      in its own part (equal materials not merged); D3DX's default material when the file has
 //      none; quads and polygons fanned; frame transforms baked into the vertices;
 //      MeshVertexColors as each vertex's diffuse colour (a D3DCOLOR)
+//  [x] X-file objects, as Wine's D3DX treats them: read: Frame, FrameTransformMatrix, Mesh,
+//      MeshNormals (with face normal indices), MeshTextureCoords, MeshVertexColors,
+//      MeshMaterialList, Material, TextureFilename; ignored (dropped from a text file before
+//      Assimp parses it, however large or inconsistent): template declarations (open [...] and
+//      restricted [Name] members), Header, XSkinMeshHeader, SkinWeights,
+//      VertexDuplicationIndices, FVFData, DeclData, EffectInstance, AnimTicksPerSecond,
+//      AnimationSet, Animation, AnimationKey, AnimationOptions, data references outside a
+//      material list, and objects of templates the file declares (KeyValuePair, matrix
+//      comments); refused: nesting deeper than 256 objects
 //  [x] The text grammar as D3DX reads it: whole numbers in float fields, // and # comments,
 //      template declarations, Header, commas or semicolons as separators and runs of them, CRLF,
 //      names with dashes or leading digits (rewritten for Assimp by xfile_text.h before it
@@ -36,7 +45,11 @@
 //      beside one with a list takes the other's first material (Assimp's choice) where D3DX gives
 //      it the default material; a material list shorter than the faces (Assimp repeats nothing)
 //  [ ] the text rewrite applies to text files only: a compressed text (tzip) file still needs
-//      floats written as floats
+//      floats written as floats, and a binary file's skins and animations reach Assimp, which
+//      reads them (into nothing drawn) within its child's limits
+//  [ ] DeclData's elements (normals, texture coordinates) are not applied: Wine 8.0 draws a
+//      mesh whose only normals and coordinates are in DeclData without them too, and no
+//      reference here shows what Windows' D3DX does
 //  [ ] writable attribute buffers: a lock without D3DLOCK_READONLY fails with D3DERR_INVALIDCALL
 //      (the faces are grouped by subset on the GPU once, at load); GetAttributeTable
 //  [ ] mip levels below the first are checked but not kept (the default point filter never

@@ -2,6 +2,9 @@
 // materials of its own MeshMaterialList in their order, inline or named ({Red}); Assimp resolves
 // names against its file-wide list instead and orders materials by it, so every reference is
 // replaced by a copy of the material it names and the definitions outside a list are dropped.
+// D3DXLoadMeshFromX draws frames, meshes and materials alone: every other object (templates,
+// skins, animations, the exporter's own objects) is dropped, so that Assimp neither trips on
+// forms it reads differently (animation keys) nor spends itself on a hostile skin.
 #include "platform/portable/d3dx9/xfile_text.h"
 
 #include <cstring>
@@ -23,6 +26,19 @@ struct Token {
 };
 
 bool IsSeparator(char c) { return c == ',' || c == ';'; }
+
+// The objects that the mesh D3DX returns is made of, under each parent ("" for the file).
+bool Drawn(const std::string& type, const std::string& parent)
+{
+    if (parent.empty()) return type == "Frame" || type == "Mesh" || type == "Material";
+    if (parent == "Frame")
+        return type == "Frame" || type == "FrameTransformMatrix" || type == "Mesh";
+    if (parent == "Mesh")
+        return type == "MeshNormals" || type == "MeshTextureCoords" ||
+               type == "MeshVertexColors" || type == "MeshMaterialList";
+    if (parent == "MeshMaterialList") return type.empty() || type == "Material";
+    return parent == "Material" && (type == "TextureFilename" || type == "TextureFileName");
+}
 
 bool EndsWord(char c)
 {
@@ -131,8 +147,9 @@ bool Rewrite::Copy(std::size_t first, std::size_t end, const std::string& parent
             if (!Emit(found->second, brace + 1) ||
                 !Copy(brace + 1, match[brace] + 1, "Material", depth + 1))
                 return false;
-        } else if (type != "Material" || parent == "MeshMaterialList") {
-            // A material outside a list is written only where a list names it.
+        } else if (Drawn(type, parent) && (type != "Material" || parent == "MeshMaterialList")) {
+            // Objects that D3DX does not draw are dropped, and a material outside a list is
+            // written only where a list names it.
             if (!Emit(start, t + 1) || !Copy(t + 1, close + 1, type, depth + 1)) return false;
         }
         t = close;

@@ -17,6 +17,8 @@ enum Outcome { kFails, kLoads, kEither };
 const char kSquareVertices[] =
     "4;\n-1.0;0.0;-1.0;,\n-1.0;0.0;1.0;,\n1.0;0.0;1.0;,\n1.0;0.0;-1.0;;\n";
 const char kSquareFaces[] = "2;\n3;0,1,2;,\n3;0,2,3;;\n";
+const std::string kIdentity =
+    "1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,1.0;;\n";
 
 std::string XFile(const std::string& vertices, const std::string& faces,
                   const std::string& rest = "", const std::string& before = "")
@@ -191,6 +193,28 @@ TEST(HostileFiles, CourseFilesFailOrLoadAndDraw)
         {"an empty material list",
          XFile(kSquareVertices, kSquareFaces, "MeshMaterialList {\n0;\n2;\n0,\n0;;\n}\n"), kFails},
         {"no material list: the default material", XFile(kSquareVertices, kSquareFaces), kLoads},
+        // Skins and animations are not drawn and are dropped unread, however large they claim
+        // to be.
+        {"skin weights naming vertices past the mesh",
+         XFile(kSquareVertices, kSquareFaces,
+               "XSkinMeshHeader {\n1;\n1;\n1;\n}\nSkinWeights {\n\"Bone\";\n2;\n0,\n4000000000;\n"
+               "1.0,\n1.0;\n" + kIdentity + "}\n"),
+         kLoads},
+        {"a million bones",
+         XFile(kSquareVertices, kSquareFaces,
+               "XSkinMeshHeader {\n1;\n1;\n1000000;\n}\n" +
+                   Repeat("SkinWeights {\n\"B\";\n1;\n0;\n1.0;\n" + kIdentity + "}\n", 100000)),
+         kLoads},
+        {"animation keys of absurd counts",
+         XFile(kSquareVertices, kSquareFaces, "",
+               "AnimationSet {\nAnimation {\n{ Course }\nAnimationKey {\n0;\n4000000000;\n"
+               "0;4;1.0,0.0,0.0,0.0;;;\n}\n}\n}\nAnimTicksPerSecond {\n4294967295;\n}\n"),
+         kLoads},
+        {"an exporter's objects nested 100000 deep",
+         XFile(kSquareVertices, kSquareFaces, "",
+               "template Open {\n<01234567-89ab-cdef-0123-456789abcdef>\n[...]\n}\n" +
+                   Repeat("Open {\n", 100000) + Repeat("}\n", 100000)),
+         kEither},
     };
     for (const auto& row : rows) ExpectMesh(row.bytes, row.outcome, row.what);
 
