@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "platform/portable/d3dx9/xfile.h"
-#include "platform/portable/d3dx9/xfile_text.h"
+#include "platform/portable/d3dx9/xfile_rewrite.h"
 #include "platform/portable/d3dx9/texture_decode.h"
 #include "platform/portable/windows_path.h"
 
@@ -215,12 +215,12 @@ void FuzzName(Input& in)
     }
 }
 
-void FuzzXFileText(Input& in)
+void FuzzXFileRewrite(Input& in)
 {
     std::vector<std::uint8_t> data = in.Rest();
-    if (!NormaliseXFileText(data)) return;
+    if (!NormaliseXFile(data)) return;
     std::vector<std::uint8_t> again = data;
-    Require(NormaliseXFileText(again) && again == data, "a rewritten file is rewritten to itself");
+    Require(NormaliseXFile(again) && again == data, "a rewritten file is rewritten to itself");
 }
 
 }  // namespace
@@ -234,7 +234,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 2: FuzzTextureHeader(in); break;
     case 3: FuzzTextureAnswer(in); break;
     case 4: FuzzName(in); break;
-    case 5: FuzzXFileText(in); break;
+    case 5: FuzzXFileRewrite(in); break;
     }
     return 0;
 }

@@ -12,7 +12,7 @@
 #include <limits>
 
 #include "platform/portable/child_process.h"
-#include "platform/portable/d3dx9/xfile_text.h"
+#include "platform/portable/d3dx9/xfile_rewrite.h"
 
 namespace {
 
@@ -133,7 +133,7 @@ namespace {
 
 bool Parse(std::vector<std::uint8_t>& data, XFileMesh& out)
 {
-    if (!NormaliseXFileText(data)) return false;
+    if (!NormaliseXFile(data)) return false;
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFileFromMemory(
         data.data(), data.size(),
@@ -237,8 +237,8 @@ namespace {
 bool ParseJob(const std::vector<std::uint8_t>& data, int, std::vector<std::uint8_t>& out)
 {
     XFileMesh parsed;
-    std::vector<std::uint8_t> text = data;
-    if (!Parse(text, parsed)) return false;
+    std::vector<std::uint8_t> file = data;
+    if (!Parse(file, parsed)) return false;
     out = EncodeXFileMesh(parsed);
     return true;
 }

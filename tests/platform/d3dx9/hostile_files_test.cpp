@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
-#include "platform/portable/d3dx9/xfile_text.h"
+#include "platform/portable/d3dx9/xfile_rewrite.h"
 #include "tests/platform/d3d_test_support.h"
 
 namespace {
@@ -53,6 +54,58 @@ std::string Bytes(std::initializer_list<std::uint32_t> values, int size, bool bi
         for (int i = 0; i < size; i++)
             out += static_cast<char>((value >> (8 * (bigEndian ? size - 1 - i : i))) & 0xff);
     return out;
+}
+
+// Binary X tokens: a name, a string and its separator, lists of integers and of floats (of
+// `Float`'s size), an object.
+std::string Token(std::uint32_t code) { return Bytes({code}, 2, false); }
+
+std::string Count(std::size_t count) { return Bytes({static_cast<std::uint32_t>(count)}, 4, false); }
+
+std::string Name(const std::string& name) { return Token(1) + Count(name.size()) + name; }
+
+std::string String(const std::string& text) { return Token(2) + Count(text.size()) + text + Token(20); }
+
+std::string Ints(std::initializer_list<std::uint32_t> values)
+{
+    return Token(6) + Count(values.size()) + Bytes(values, 4, false);
+}
+
+template <typename Float>
+std::string Floats(std::initializer_list<Float> values)
+{
+    std::string out = Token(7) + Count(values.size());
+    for (Float value : values) out.append(reinterpret_cast<const char*>(&value), sizeof value);
+    return out;
+}
+
+std::string Object(const std::string& header, const std::string& body)
+{
+    return header + Token(10) + body + Token(11);
+}
+
+const std::string kBinaryIdentity =
+    Floats<float>({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+
+// The square of XFile() in binary, `rest` inside the mesh and `before` ahead of it.
+std::string BinaryXFile(const std::string& rest = "", const std::string& before = "")
+{
+    return "xof 0303bin 0032" + before +
+           Object(Name("Mesh") + Name("Course"),
+                  Ints({4}) + Floats<float>({-1, 0, -1, -1, 0, 1, 1, 0, 1, 1, 0, -1}) +
+                      Ints({2, 3, 0, 1, 2, 3, 0, 2, 3}) + rest);
+}
+
+// `file` compressed as one block of deflate's stored form, the block claiming to inflate to
+// `expanded` bytes and the whole file to be `declared` bytes long.
+std::string Compressed(const std::string& file, std::size_t expanded, std::size_t declared)
+{
+    const std::string body = file.substr(16);
+    const auto length = static_cast<std::uint32_t>(body.size());
+    return file.substr(0, 8) + (file.compare(8, 4, "txt ") == 0 ? "tzip" : "bzip") +
+           file.substr(12, 4) + Count(declared) +
+           Bytes({static_cast<std::uint32_t>(expanded), length + 7}, 2, false) + "CK\x01" +
+           Bytes({length, ~length & 0xffff}, 2, false) + body;
 }
 
 // A PNG signature and header of the given size, 8-bit RGBA, and image data that cannot fill it.
@@ -151,6 +204,32 @@ TEST(HostileFiles, CourseFilesFailOrLoadAndDraw)
          kFails},
         {"compressed: a block cut short",
          "xof 0303tzip0032" + std::string("\x20\x00\x00\x00\x10\x00", 6), kFails},
+        {"binary", BinaryXFile(), kLoads},
+        {"binary, 64-bit floats",
+         "xof 0303bin 0064" +
+             Object(Name("Mesh"), Ints({3}) + Floats<double>({0, 0, 0, 0, 0, 1, 1, 0, 0}) +
+                                      Ints({1, 3, 0, 1, 2})),
+         kLoads},
+        {"binary: an unknown token", BinaryXFile(Token(99)), kFails},
+        {"binary: a list of integers longer than the file",
+         BinaryXFile(Token(6) + Count(0x40000000) + Count(1)), kFails},
+        {"binary: a list of floats longer than the file",
+         BinaryXFile(Token(7) + Count(0x7fffffff) + Count(1)), kFails},
+        {"binary: a string without its separator",
+         BinaryXFile(Object(Name("Frame"), Token(2) + Count(1) + "a" + Token(10))), kFails},
+        {"binary: a token cut short", BinaryXFile().substr(0, 25), kFails},
+        {"compressed text",
+         Compressed(XFile(kSquareVertices, kSquareFaces),
+                    XFile(kSquareVertices, kSquareFaces).size() - 16, 1000),
+         kLoads},
+        {"compressed binary", Compressed(BinaryXFile(), BinaryXFile().size() - 16, 1000), kLoads},
+        {"compressed: a block inflating to more than it says",
+         Compressed(BinaryXFile(), BinaryXFile().size() - 17, 1000), kFails},
+        {"compressed: a block inflating to less than it says",
+         Compressed(XFile(kSquareVertices, kSquareFaces),
+                    XFile(kSquareVertices, kSquareFaces).size() - 15, 1000),
+         kFails},
+        {"compressed: more than the file declares", Compressed(BinaryXFile(), 100, 40), kFails},
         {"a face corner past the vertices",
          XFile(kSquareVertices, "2;\n3;0,1,4;,\n3;4000000000,2,3;;\n"), kEither},
         {"a normal index past the normals",
@@ -210,6 +289,25 @@ TEST(HostileFiles, CourseFilesFailOrLoadAndDraw)
                "AnimationSet {\nAnimation {\n{ Course }\nAnimationKey {\n0;\n4000000000;\n"
                "0;4;1.0,0.0,0.0,0.0;;;\n}\n}\n}\nAnimTicksPerSecond {\n4294967295;\n}\n"),
          kLoads},
+        {"binary: skin weights naming vertices past the mesh",
+         BinaryXFile(Object(Name("XSkinMeshHeader"), Ints({1, 1, 1})) +
+                     Object(Name("SkinWeights"), String("Bone") + Ints({2, 0, 4000000000u}) +
+                                                     Floats<float>({1, 1}) + kBinaryIdentity)),
+         kLoads},
+        {"binary: a million bones",
+         BinaryXFile(Object(Name("XSkinMeshHeader"), Ints({1, 1, 1000000})) +
+                     Repeat(Object(Name("SkinWeights"), String("B") + Ints({1, 0}) +
+                                                            Floats<float>({1}) + kBinaryIdentity),
+                            100000)),
+         kLoads},
+        {"binary: animation keys of absurd counts",
+         BinaryXFile("", Object(Name("AnimationSet"),
+                                Object(Name("Animation"),
+                                       Object("", Name("Course")) +
+                                           Object(Name("AnimationKey"),
+                                                  Ints({0, 4000000000u, 0, 4}) +
+                                                      Floats<float>({1, 0, 0, 0}))))),
+         kLoads},
         {"an exporter's objects nested 100000 deep",
          XFile(kSquareVertices, kSquareFaces, "",
                "template Open {\n<01234567-89ab-cdef-0123-456789abcdef>\n[...]\n}\n" +
@@ -219,12 +317,15 @@ TEST(HostileFiles, CourseFilesFailOrLoadAndDraw)
     for (const auto& row : rows) ExpectMesh(row.bytes, row.outcome, row.what);
 
     // Every prefix of the test course and car that ends on a multiple of 64 bytes.
-    for (const char* name : {"crs.x", "F1.x"}) {
-        const std::string whole = ReadFile(std::string(CRS_VIEWER_DATA_DIR) + "/" + name);
+    for (const std::string& name : {std::string(CRS_VIEWER_DATA_DIR) + "/crs.x",
+                                   std::string(CRS_VIEWER_DATA_DIR) + "/F1.x",
+                                   std::string(CRS_TEST_DATA_DIR) + "/formats/skinned_bin.x",
+                                   std::string(CRS_TEST_DATA_DIR) + "/formats/skinned_bzip.x"}) {
+        const std::string whole = ReadFile(name);
         ASSERT_GT(whole.size(), 64u);
         for (std::size_t size = 0; size < whole.size(); size += 64)
             ExpectMesh(whole.substr(0, size), size < 64 ? kFails : kEither,
-                       std::string(name) + " cut at " + std::to_string(size));
+                       name + " cut at " + std::to_string(size));
     }
 
     // Whatever a name says about the image (a bump, normal, specular or environment map), it is
@@ -275,8 +376,8 @@ TEST(HostileFiles, TexturesThatAreDamagedHugeOrNotReadFail)
     EXPECT_FALSE(TextureLoads(Repeat("ab\\", 2000) + "ground.png"));
 }
 
-// The text rewrite on its own: a loader would turn a wrong answer of it into a plain failure.
-TEST(XFileText, RefusesWhatItCannotReadAndLeavesOtherFilesAlone)
+// The rewrite on its own: a loader would turn a wrong answer of it into a plain failure.
+TEST(XFileRewrite, RefusesWhatItCannotReadAndKeepsWhatD3dxDraws)
 {
     const std::string head = "xof 0303txt 0032\n";
     std::string blowUp = "Material A { " + std::string(20000, '1') +
@@ -300,7 +401,7 @@ TEST(XFileText, RefusesWhatItCannotReadAndLeavesOtherFilesAlone)
     for (const std::string& text : broken) {
         std::vector<std::uint8_t> data(head.begin(), head.end());
         data.insert(data.end(), text.begin(), text.end());
-        EXPECT_FALSE(NormaliseXFileText(data)) << text.substr(0, 60);
+        EXPECT_FALSE(NormaliseXFile(data)) << text.substr(0, 60);
     }
     // A material whose own list names it: the list is no part of a material that D3DX draws, so
     // it is dropped and cannot make each copy hold another.
@@ -309,12 +410,49 @@ TEST(XFileText, RefusesWhatItCannotReadAndLeavesOtherFilesAlone)
         "Mesh M { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 1; 1; 0;; {A} } }";
     std::vector<std::uint8_t> selfData(head.begin(), head.end());
     selfData.insert(selfData.end(), selfNamed.begin(), selfNamed.end());
-    EXPECT_TRUE(NormaliseXFileText(selfData));
+    EXPECT_TRUE(NormaliseXFile(selfData));
     EXPECT_LT(selfData.size(), 2 * (head.size() + selfNamed.size()));
-    const std::string bin = "xof 0303bin 0032{{{\"";
-    std::vector<std::uint8_t> binary(bin.begin(), bin.end());
-    EXPECT_TRUE(NormaliseXFileText(binary));
-    EXPECT_EQ(binary, std::vector<std::uint8_t>(bin.begin(), bin.end()));
+
+    // Binary and compressed files: the same objects kept, a named material copied into the list,
+    // and every other object dropped, byte for byte.
+    const std::string red = Floats<float>({1, 0, 0, 1, 5, 0, 0, 0, 0, 0, 0});
+    const std::string square = Ints({4}) + Floats<float>({0, 0, 0, 1, 0, 0, 1, 0, 1}) +
+                               Ints({1, 3, 0, 1, 2});
+    const std::string list = Name("MeshMaterialList") + Token(10) + Ints({1, 1, 0});
+    const std::string given =
+        "xof 0303bin 0032" +
+        Token(31) + Name("Skin") + Token(10) + Token(5) + std::string(16, '\x11') + Token(41) +
+        Name("n") + Token(20) + Token(14) + Token(18) + Token(18) + Token(18) + Token(15) +
+        Token(11) + Object(Name("AnimTicksPerSecond"), Ints({4800})) +
+        Object(Name("Material") + Name("Red"), red) +
+        Object(Name("Frame") + Name("F"),
+               Object(Name("FrameTransformMatrix"), kBinaryIdentity) +
+                   Object(Name("Mesh") + Name("M"),
+                          square + list + Object("", Name("Red")) + Token(11) +
+                              Object(Name("XSkinMeshHeader"), Ints({1, 1, 1})) +
+                              Object(Name("DeclData"), Ints({0, 0}))) +
+                   Object(Name("Skin"), Object("", Name("F"))));
+    const std::string kept =
+        "xof 0303bin 0032" +
+        Object(Name("Frame") + Name("F"),
+               Object(Name("FrameTransformMatrix"), kBinaryIdentity) +
+                   Object(Name("Mesh") + Name("M"),
+                          square + list + Object(Name("Material") + Name("Red"), red) +
+                              Token(11)));
+    for (const std::string& file : {given, Compressed(given, given.size() - 16, given.size())}) {
+        std::vector<std::uint8_t> data(file.begin(), file.end());
+        ASSERT_TRUE(NormaliseXFile(data)) << file.substr(8, 4);
+        EXPECT_EQ(std::string(data.begin(), data.end()), kept) << file.substr(8, 4);
+    }
+    for (const std::string& bad : {std::string("xof 0303bin 0032{{{\""), given.substr(0, given.size() - 1),
+                                   given.substr(0, given.size() - 2)}) {
+        std::vector<std::uint8_t> data(bad.begin(), bad.end());
+        EXPECT_FALSE(NormaliseXFile(data)) << bad.size();
+    }
+    const std::string other = "\x89PNG\r\n\x1a\n not a mesh at all";
+    std::vector<std::uint8_t> data(other.begin(), other.end());
+    EXPECT_TRUE(NormaliseXFile(data));
+    EXPECT_EQ(std::string(data.begin(), data.end()), other);
 }
 
 }  // namespace
