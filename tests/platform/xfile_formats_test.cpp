@@ -1,7 +1,8 @@
 // X files and textures in the forms that modelling tools and hand-editors write
 // (tests/platform/data/formats: materials by name and in several meshes' lists, vertex colours,
 // every DDS format, whole numbers, sides that are not powers of two, a skinned and animated
-// character in text, binary and compressed binary, a 3ds Max box, DeclData), each scene drawn by
+// character in text, binary and compressed binary, a 3ds Max box, a binary file under scaled and
+// turned frames, DeclData), each scene drawn by
 // crs-probe as Wine's D3DX draws it; and the device's material colour sources.
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ TEST(FormatScenes, DrawAsWinesD3dxDraws)
     const fs::path frame = fs::temp_directory_path() / ("crs-formats-" + std::to_string(getpid()));
     for (const char* scene : {"materials_by_name", "two_meshes", "vertex_colors", "dds_textures",
                               "whole_numbers", "npot_texture", "skinned_strip", "max_box",
-                              "decl_data", "skinned_bin", "skinned_bzip"}) {
+                              "turned_frames_bin", "decl_data", "skinned_bin", "skinned_bzip"}) {
         SCOPED_TRACE(scene);
         const fs::path previous = fs::current_path();
         fs::current_path(kFormats);
