@@ -7,27 +7,38 @@
 //  [x] D3DXVECTOR3, D3DXCOLOR (usable as D3DCOLORVALUE), D3DXMATRIX, D3DXMATRIXA16 (16-byte aligned)
 //  [x] D3DXMatrixIdentity, Translation, Scaling, RotationX/Y/Z, Multiply (the output may be an
 //      input), LookAtLH, PerspectiveFovLH: row vectors, left-handed, single precision
-//  [x] D3DXLoadMeshFromXA: text, binary and compressed (tzip) X files through Assimp; one mesh
+//  [x] D3DXLoadMeshFromXA: text, binary (32- and 64-bit floats) and compressed (tzip, bzip: MSZIP,
+//      inflated with zlib before Assimp parses) X files through Assimp; one mesh
 //      whose subset i is exactly the faces of material i; the materials are each mesh's
 //      MeshMaterialList in its order, inline or named ({Red}, { Red }) wherever the file defines
 //      them, and a file of several meshes gives their lists one after another, each mesh's faces
 //      in its own part (equal materials not merged); D3DX's default material when the file has
-//      none; quads and polygons fanned; frame transforms baked into the vertices;
+//      none; quads and polygons fanned; frame transforms baked into the vertices, a child's
+//      frame first and then each parent's, normals by the inverse transpose made unit;
 //      MeshVertexColors as each vertex's diffuse colour (a D3DCOLOR)
-//  [x] X-file objects, as Wine's D3DX treats them: read: Frame, FrameTransformMatrix, Mesh,
-//      MeshNormals (with face normal indices), MeshTextureCoords, MeshVertexColors,
-//      MeshMaterialList, Material, TextureFilename; ignored (dropped from a text file before
-//      Assimp parses it, however large or inconsistent): template declarations (open [...] and
+//  [x] X-file objects, as Wine's D3DX treats them, the same in text, binary and compressed files
+//      (xfile_rewrite.h): read: Frame, FrameTransformMatrix, Mesh, MeshNormals (with face normal
+//      indices), MeshTextureCoords, MeshVertexColors, MeshMaterialList, Material (inline or
+//      named by a reference in the list), TextureFilename; ignored (dropped before Assimp parses
+//      the file, however large or inconsistent): template declarations (open [...] and
 //      restricted [Name] members), Header, XSkinMeshHeader, SkinWeights,
 //      VertexDuplicationIndices, FVFData, DeclData, EffectInstance, AnimTicksPerSecond,
 //      AnimationSet, Animation, AnimationKey, AnimationOptions, data references outside a
 //      material list, and objects of templates the file declares (KeyValuePair, matrix
-//      comments); refused: nesting deeper than 256 objects
+//      comments); refused: nesting deeper than 256 objects, a reference to a material the file
+//      does not define; in text an open string or GUID and unbalanced braces; in binary a token
+//      of an unknown code, a name, string, list or GUID running past the end, a string without
+//      its separator; in a compressed file a block without its "CK" or one that does not
+//      inflate to exactly the size it gives, or blocks beyond the size the file declares
 //  [x] The text grammar as D3DX reads it: whole numbers in float fields, // and # comments,
 //      template declarations, Header, commas or semicolons as separators and runs of them, CRLF,
-//      names with dashes or leading digits (rewritten for Assimp by xfile_text.h before it
+//      names with dashes or leading digits (rewritten for Assimp by xfile_rewrite.h before it
 //      parses; Wine 8.0's D3DX refuses whole numbers in float fields, and mangles a second mesh
 //      in a child frame)
+//  [x] Where Wine 8.0's D3DX is wrong and the portable one is not (see README's reference
+//      section): Wine applies nested frames parent first, moves normals by the frame's whole
+//      matrix (translation included) without making them unit, and refuses binary files of
+//      64-bit floats (0064)
 //  [x] D3DXCreateTextureFromFileA: BMP, PNG, TGA, JPG, GIF, PSD, HDR, PIC, PNM, and DDS in DXT1,
 //      DXT3, DXT5, A8R8G8B8, X8R8G8B8, R8G8B8, R5G6B5, A1R5G5B5 (and the other RGB bit-mask
 //      formats) with every mip level the file claims present, found as Windows would find them
@@ -44,9 +55,6 @@
 //      with E_NOTIMPL), skinning and animation in X files; a mesh without a MeshMaterialList
 //      beside one with a list takes the other's first material (Assimp's choice) where D3DX gives
 //      it the default material; a material list shorter than the faces (Assimp repeats nothing)
-//  [ ] the text rewrite applies to text files only: a compressed text (tzip) file still needs
-//      floats written as floats, and a binary file's skins and animations reach Assimp, which
-//      reads them (into nothing drawn) within its child's limits
 //  [ ] DeclData's elements (normals, texture coordinates) are not applied: Wine 8.0 draws a
 //      mesh whose only normals and coordinates are in DeclData without them too, and no
 //      reference here shows what Windows' D3DX does
