@@ -14,7 +14,7 @@ enum class XToken { Word, String, Guid, Open, Close, Comma, Semicolon, Template,
 struct XFileToken {
     XToken kind;
     std::size_t begin, end;  // in the file's bytes
-    std::size_t name;        // where a Word's name starts: `begin` in text, after the count in binary
+    std::size_t name;  // where a Word's name starts: `begin` in text, past its count in binary
 };
 
 // The tokens after the 16-byte header; false on an open string or GUID.
