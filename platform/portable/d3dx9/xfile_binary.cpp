@@ -95,11 +95,8 @@ bool DecompressXFile(std::vector<std::uint8_t>& data)
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
     std::size_t at = 20, previous = 0;
     bool good = true;
-    while (good && at < data.size()) {
-        if (data.size() - at < 6) {
-            good = false;
-            break;
-        }
+    // Bytes too few for a block's head end the file, as Assimp takes them.
+    while (good && data.size() - at >= 6) {
         const std::size_t expanded = Little(&data[at], 2), packed = Little(&data[at + 2], 2);
         good = packed >= 2 && packed - 2 <= data.size() - at - 6 && data[at + 4] == 'C' &&
                data[at + 5] == 'K' && expanded <= kBlockBytes &&

@@ -230,6 +230,8 @@ TEST(HostileFiles, CourseFilesFailOrLoadAndDraw)
                     XFile(kSquareVertices, kSquareFaces).size() - 15, 1000),
          kFails},
         {"compressed: more than the file declares", Compressed(BinaryXFile(), 100, 40), kFails},
+        {"compressed: a block's stream cut short",
+         Compressed(BinaryXFile(), BinaryXFile().size() - 16, 1000).substr(0, 60), kFails},
         {"a face corner past the vertices",
          XFile(kSquareVertices, "2;\n3;0,1,4;,\n3;4000000000,2,3;;\n"), kEither},
         {"a normal index past the normals",
