@@ -46,7 +46,9 @@
 //      with D3DX's documented default, the triangle filter (Wine 8.0 logs that filter as
 //      unhandled and resamples by point: a 48 by 24 image differs there at the band edges);
 //      an image whose header claims, before or after rounding, more than the device's largest
-//      texture side or more than 8192 by 8192 pixels fails before it is decoded
+//      texture side or more than 8192 by 8192 pixels fails before it is decoded; DDS alpha
+//      kept (DXT1's transparent texels, DXT3's and DXT5's alpha, the A8 and A1 masks), texel for
+//      texel as ImageMagick decodes the same files
 //  [x] ID3DXBuffer (GetBufferPointer, GetBufferSize), ID3DXMesh (DrawSubset, GetNumFaces,
 //      GetNumVertices, LockAttributeBuffer with D3DLOCK_READONLY: each face's subset), reference
 //      counts
