@@ -1,0 +1,113 @@
+// The Web Worker that parses X files and textures for the page (job_worker.cpp), both its sides.
+// The page compiles the program's module once, as it arrives, for itself and for the Worker, which
+// runs it without main: no window, no GL, no files, only the jobs it is sent as a function-table
+// index, an argument and the input's bytes. A job past its deadline, or one that crashed, ends
+// with its Worker, and the next job starts a fresh one.
+'use strict';
+
+// Memory a Worker may keep after a job: WebAssembly's never shrinks, so beyond this the Worker
+// makes way for a fresh one rather than hold a large parse's peak for the whole visit.
+const JOB_WORKER_KEEPS_BYTES = 256 << 20;
+
+// The page's side, set on the program's Module before crs-move-pos.js runs: the program's
+// instantiation, which starts the first Worker, and Module.runJob, which resolves to the answer's
+// bytes (an ArrayBuffer), or to null when the job failed or ran out of time.
+function offerJobWorker(module) {
+  let compiled = null;
+  let current = null;  // {worker, ready}, ready resolved once the Worker can take a job
+
+  const start = () => {
+    const worker = new Worker('job_worker.js');
+    const ready = new Promise((resolve, reject) => {
+      worker.onmessage = event => (event.data.ready ? resolve : reject)();
+      worker.onerror = event => { event.preventDefault(); reject(); };
+    });
+    worker.postMessage({wasm: compiled, script: 'crs-move-pos.js'});
+    return {worker, ready};
+  };
+  const end = () => {
+    if (current) current.worker.terminate();
+    current = null;
+  };
+  const within = (promise, ms) => new Promise((resolve, reject) => {
+    const timer = setTimeout(reject, ms);
+    promise.then(value => { clearTimeout(timer); resolve(value); },
+                 () => { clearTimeout(timer); reject(); });
+  });
+
+  module.instantiateWasm = (imports, done) => {
+    WebAssembly.compileStreaming(fetch('crs-move-pos.wasm')).then(wasm => {
+      compiled = wasm;
+      // Now, so that it is ready when the program asks for its first file.
+      current = start();
+      return WebAssembly.instantiate(wasm, imports);
+    }).then(instance => done(instance, compiled),
+            error => module.onAbort('the program could not be loaded: ' + error));
+    return {};
+  };
+
+  // A test may shorten the deadline, never lengthen it, by setting crsJobDeadlineMs before the
+  // page's scripts run.
+  module.runJob = async (job, argument, input, timeoutMs) => {
+    const deadline = Math.min(timeoutMs, self.crsJobDeadlineMs || Infinity);
+    try {
+      if (!current) current = start();
+      const {worker, ready} = current;
+      await within(ready, deadline);
+      const reply = within(new Promise((resolve, reject) => {
+        worker.onmessage = event => resolve(event.data);
+        worker.onerror = event => { event.preventDefault(); reject(); };
+      }), deadline);
+      worker.postMessage({job, argument, input}, [input.buffer]);
+      const {answer, crashed, memoryBytes} = await reply;
+      if (crashed || memoryBytes > JOB_WORKER_KEEPS_BYTES) end();
+      return answer;
+    } catch (timedOutOrFailed) {
+      end();
+      return null;
+    }
+  };
+}
+
+// The Worker's side: the first message brings the compiled module, each later one a job.
+if (typeof WorkerGlobalScope !== 'undefined' && self instanceof WorkerGlobalScope) {
+  const runJob = event => {
+    const {job, argument, input} = event.data;
+    const heap = () => self.Module.HEAPU8;
+    let answer = null;
+    try {
+      const place = Module._WorkerJobInput(input.byteLength);
+      if (place !== 0 || input.byteLength === 0) {
+        heap().set(new Uint8Array(input), place);
+        if (Module._WorkerRunJob(job, argument)) {
+          const from = Module._WorkerJobAnswer();
+          answer = heap().slice(from, from + (Module._WorkerJobAnswerSize() >>> 0)).buffer;
+        }
+      }
+    } catch (crash) {
+      // A trap or an abort leaves the instance unfit for another job.
+      postMessage({answer: null, crashed: true});
+      return;
+    }
+    postMessage({answer, crashed: false, memoryBytes: heap().length},
+                answer === null ? [] : [answer]);
+  };
+  self.onmessage = first => {
+    const {wasm, script} = first.data;
+    self.Module = {
+      noInitialRun: true,
+      instantiateWasm: (imports, done) => {
+        WebAssembly.instantiate(wasm, imports).then(instance => done(instance, wasm),
+                                                    () => postMessage({ready: false}));
+        return {};
+      },
+      onRuntimeInitialized: () => {
+        self.onmessage = runJob;
+        postMessage({ready: true});
+      },
+      print: text => console.log(text),
+      printErr: text => console.warn(text),
+    };
+    importScripts(script);
+  };
+}
