@@ -10,11 +10,13 @@
 const JOB_WORKER_KEEPS_BYTES = 256 << 20;
 
 // The page's side, set on the program's Module before crs-move-pos.js runs: the program's
-// instantiation, which starts the first Worker, and Module.runJob, which resolves to the answer's
-// bytes (an ArrayBuffer), or to null when the job failed or ran out of time.
+// instantiation and Module.runJob, which resolves to the answer's bytes (an ArrayBuffer), or to
+// null when the job failed or ran out of time. The first Worker starts here, while the page waits
+// for its files, and the program waits for it: once the program runs, the page's thread is busy
+// until the program asks for its first file, and a Worker cannot start meanwhile, nor receive the
+// compiled module.
 function offerJobWorker(module) {
-  let compiled = null;
-  let current = null;  // {worker, ready}, ready resolved once the Worker can take a job
+  const compiled = WebAssembly.compileStreaming(fetch('crs-move-pos.wasm'));
 
   const start = () => {
     const worker = new Worker('job_worker.js');
@@ -22,9 +24,15 @@ function offerJobWorker(module) {
       worker.onmessage = event => (event.data.ready ? resolve : reject)();
       worker.onerror = event => { event.preventDefault(); reject(); };
     });
-    worker.postMessage({wasm: compiled, script: 'crs-move-pos.js'});
+    compiled.then(wasm => worker.postMessage(wasm), () => {});
     return {worker, ready};
   };
+  let current = start();  // {worker, ready}, ready resolved once the Worker can take a job
+  module.preRun.push(() => {
+    module.addRunDependency('job worker');
+    const started = () => module.removeRunDependency('job worker');
+    current.ready.then(started, started);
+  });
   const end = () => {
     if (current) current.worker.terminate();
     current = null;
@@ -36,13 +44,9 @@ function offerJobWorker(module) {
   });
 
   module.instantiateWasm = (imports, done) => {
-    WebAssembly.compileStreaming(fetch('crs-move-pos.wasm')).then(wasm => {
-      compiled = wasm;
-      // Now, so that it is ready when the program asks for its first file.
-      current = start();
-      return WebAssembly.instantiate(wasm, imports);
-    }).then(instance => done(instance, compiled),
-            error => module.onAbort('the program could not be loaded: ' + error));
+    compiled.then(wasm => WebAssembly.instantiate(wasm, imports)
+      .then(instance => done(instance, wasm)))
+      .catch(error => module.onAbort('the program could not be loaded: ' + error));
     return {};
   };
 
@@ -69,19 +73,20 @@ function offerJobWorker(module) {
   };
 }
 
-// The Worker's side: the first message brings the compiled module, each later one a job.
+// The Worker's side: the program's script loads at once, its instantiation waits for the compiled
+// module, the first message; each later message is a job.
 if (typeof WorkerGlobalScope !== 'undefined' && self instanceof WorkerGlobalScope) {
   const runJob = event => {
     const {job, argument, input} = event.data;
-    const heap = () => self.Module.HEAPU8;
     let answer = null;
     try {
       const place = Module._WorkerJobInput(input.byteLength);
       if (place !== 0 || input.byteLength === 0) {
-        heap().set(new Uint8Array(input), place);
+        Module.HEAPU8.set(new Uint8Array(input), place);
         if (Module._WorkerRunJob(job, argument)) {
           const from = Module._WorkerJobAnswer();
-          answer = heap().slice(from, from + (Module._WorkerJobAnswerSize() >>> 0)).buffer;
+          const size = Module._WorkerJobAnswerSize() >>> 0;
+          answer = Module.HEAPU8.slice(from, from + size).buffer;
         }
       }
     } catch (crash) {
@@ -89,25 +94,24 @@ if (typeof WorkerGlobalScope !== 'undefined' && self instanceof WorkerGlobalScop
       postMessage({answer: null, crashed: true});
       return;
     }
-    postMessage({answer, crashed: false, memoryBytes: heap().length},
+    postMessage({answer, crashed: false, memoryBytes: Module.HEAPU8.length},
                 answer === null ? [] : [answer]);
   };
-  self.onmessage = first => {
-    const {wasm, script} = first.data;
-    self.Module = {
-      noInitialRun: true,
-      instantiateWasm: (imports, done) => {
-        WebAssembly.instantiate(wasm, imports).then(instance => done(instance, wasm),
-                                                    () => postMessage({ready: false}));
-        return {};
-      },
-      onRuntimeInitialized: () => {
-        self.onmessage = runJob;
-        postMessage({ready: true});
-      },
-      print: text => console.log(text),
-      printErr: text => console.warn(text),
-    };
-    importScripts(script);
+  const compiled = new Promise(resolve => { self.onmessage = event => resolve(event.data); });
+  self.Module = {
+    noInitialRun: true,
+    instantiateWasm: (imports, done) => {
+      compiled.then(wasm => WebAssembly.instantiate(wasm, imports)
+        .then(instance => done(instance, wasm)))
+        .catch(() => postMessage({ready: false}));
+      return {};
+    },
+    onRuntimeInitialized: () => {
+      self.onmessage = runJob;
+      postMessage({ready: true});
+    },
+    print: text => console.log(text),
+    printErr: text => console.warn(text),
   };
+  importScripts('crs-move-pos.js');
 }
