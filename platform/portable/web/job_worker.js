@@ -50,8 +50,8 @@ function offerJobWorker(module) {
     return {};
   };
 
-  // A test may shorten the deadline, never lengthen it, by setting crsJobDeadlineMs before the
-  // page's scripts run.
+  // A fresh Worker's start and then the job are each held to the deadline. A test may shorten it,
+  // never lengthen it, by setting crsJobDeadlineMs before the page's scripts run.
   module.runJob = async (job, argument, input, timeoutMs) => {
     const deadline = Math.min(timeoutMs, self.crsJobDeadlineMs || Infinity);
     try {
