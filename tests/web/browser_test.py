@@ -316,7 +316,7 @@ def hostile_files(page, work):
     """Each hostile crs.x, chosen with a good F1.x, shows the X file's box captioned crs.x;
     its OK lets the viewer go on with the car alone, and nothing stops the program. The page's
     parsers get a deadline of a few seconds here, which the polygon's parse must run into while
-    the page goes on answering."""
+    the page goes on answering (a page frozen by the parse would leave the polls unanswered)."""
     source = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'viewer')
     deadline = page.send('Page.addScriptToEvaluateOnNewDocument',
                          source=f'window.crsJobDeadlineMs = {JOB_DEADLINE_MS};')['identifier']
