@@ -98,13 +98,8 @@ bool WriteFully(int fd, const void* data, std::size_t size)
             std::vector<std::uint8_t> input(request.inputSize);
             if (!ReadFully(socket, input.data(), input.size())) ::_exit(0);
             std::vector<std::uint8_t> output;
-            bool succeeded = false;
-            try {
-                succeeded = request.job(input, static_cast<int>(request.argument), output);
-            } catch (...) {
-                succeeded = false;
-            }
-            if (!succeeded) output.clear();
+            const bool succeeded =
+                RunJobHere(request.job, static_cast<int>(request.argument), input, output);
             const Reply reply{succeeded ? 1u : 0u, output.size()};
             if (!WriteFully(socket, &reply, sizeof reply) ||
                 !WriteFully(socket, output.data(), output.size()))

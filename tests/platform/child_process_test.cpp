@@ -107,6 +107,12 @@ TEST(Worker, EachFailureFailsItsRequestAndOnlyADeadWorkerIsReplaced)
          10000, kFailedAllocationEndsTheWorker},
         {"killed between requests", nullptr, 10000, true},
         {"refusal", [](const Bytes&, int, Bytes&) { return false; }, 10000, false},
+        {"refusal after writing",
+         [](const Bytes&, int, Bytes& out) {
+             out.assign(16, 1);
+             return false;
+         },
+         10000, false},
         {"exception",
          [](const Bytes&, int, Bytes&) -> bool { throw std::runtime_error("parser gave up"); },
          10000, false},

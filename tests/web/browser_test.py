@@ -3,8 +3,9 @@ local server and is driven through its DevTools protocol. Up presses go through 
 input; the canvas after each count of presses must match crs-snapshot's frame. Escape must end the
 viewer with the page saying so, a missing crs.x must show its message box on the page, its
 Japanese drawn by the page's own font (the browser sees no Japanese font of the machine), a folder
-chosen through the page's input must draw as crs-snapshot draws it there, and the console must
-show no error. Prints the load time, the frame rate and the transfer sizes.
+chosen through the page's input must draw as crs-snapshot draws it there, hostile crs.x files
+must each show their box, one of them by running its parse past the deadline while the page goes
+on, and the console must show no error. Prints the load time, the frame rate and the transfer sizes.
 
 Usage: browser_test.py [--measure] [BUILD_WEB [BUILD]] (defaults build-web and build, from the
 repository); --measure prints the figures alone, for scripts/bench."""
@@ -12,6 +13,7 @@ import base64
 import gzip
 import io
 import json
+import math
 import os
 import re
 import shutil
@@ -33,6 +35,7 @@ from serve import serve  # noqa: E402
 PRESS_COUNTS = [0, 26, 300]
 MEAN_LIMIT = 2.0       # mean absolute difference per channel, of 255
 WITHIN_16_SHARE = 0.99  # pixels whose channels all lie within 16
+JOB_DEADLINE_MS = 4000  # the parsers' deadline while hostile files are tried
 CHROMIUM_FLAGS = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
                   '--enable-unsafe-swiftshader', '--no-first-run', '--window-size=900,800',
                   '--remote-debugging-port=0', '--hide-scrollbars']
@@ -284,23 +287,40 @@ def own_files_and_compare(page, build, work, address):
     compare(canvas_picture(page), snapshot(build, work, 8, scene), 'own files, 8 presses')
 
 
+def star_polygon(corners):
+    """A mesh of one face, a star of `corners` corners: Assimp cuts it into triangles in time
+    that grows with the square of its corners, minutes for this many."""
+    points = [(math.cos(2 * math.pi * i / corners) * (1 if i % 2 else 0.5),
+               math.sin(2 * math.pi * i / corners) * (1 if i % 2 else 0.5)) for i in range(corners)]
+    return (f'xof 0303txt 0032\nMesh Star {{\n{corners};\n'
+            + ',\n'.join(f'{x:.6f};{y:.6f};0.000000;' for x, y in points) + ';\n'
+            + f'1;\n{corners};' + ','.join(map(str, range(corners))) + ';;\n}\n').encode()
+
+
 def hostile_courses(source):
-    """crs.x files that must fail to load: the name of each and its bytes."""
+    """crs.x files that must fail to load: the name of each, its bytes and whether its parse
+    must be cut off at the deadline."""
     with open(os.path.join(source, 'crs.x'), 'rb') as course:
         good = course.read()
     materials = re.sub(rb'MeshMaterialList \{.*?\}\s*\}',
                        b'MeshMaterialList {\n1000000;\n1;\n0;;\n' + b'{ Ground }\n' * 1000000
                        + b'}', good, flags=re.S)
     assert len(materials) > 10**7
-    return [('empty', b''), ('not an X file', b'\x89PNG\r\n\x1a\n not a mesh at all'),
-            ('truncated', good[:len(good) // 2]), ('a million materials', materials)]
+    return [('empty', b'', False), ('not an X file', b'\x89PNG\r\n\x1a\n not a mesh at all', False),
+            ('truncated', good[:len(good) // 2], False),
+            ('a million materials', materials, False),
+            ('a polygon of 150000 corners', star_polygon(150000), True)]
 
 
 def hostile_files(page, work):
     """Each hostile crs.x, chosen with a good F1.x, shows the X file's box captioned crs.x;
-    its OK lets the viewer go on with the car alone, and nothing stops the program."""
+    its OK lets the viewer go on with the car alone, and nothing stops the program. The page's
+    parsers get a deadline of a few seconds here, which the polygon's parse must run into while
+    the page goes on answering (a page frozen by the parse would leave the polls unanswered)."""
     source = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'viewer')
-    for index, (what, data) in enumerate(hostile_courses(source)):
+    deadline = page.send('Page.addScriptToEvaluateOnNewDocument',
+                         source=f'window.crsJobDeadlineMs = {JOB_DEADLINE_MS};')['identifier']
+    for index, (what, data, past_deadline) in enumerate(hostile_courses(source)):
         folder = os.path.join(work, f'hostile-{index}')
         os.makedirs(folder)
         with open(os.path.join(folder, 'crs.x'), 'wb') as course:
@@ -311,16 +331,22 @@ def hostile_files(page, work):
         root = page.send('DOM.getDocument')['root']['nodeId']
         node = page.send('DOM.querySelector', nodeId=root, selector='#own-folder')['nodeId']
         page.send('DOM.setFileInputFiles', files=[folder], nodeId=node)
-        page.wait_for('!window.before && document.querySelector(".box h2") !== null',
-                      f'the box for {what}', seconds=120)
+        page.wait_for('!window.before && typeof Module === "object"', f'the page for {what}')
+        started = time.monotonic()
+        page.wait_for('document.querySelector(".box h2") !== null', f'the box for {what}',
+                      seconds=120)
+        waited = time.monotonic() - started
         box = page.evaluate('document.querySelector(".box").innerText')
         assert box.startswith('crs.x') and 'Xファイルの読み込みに失敗しました' in box, (what, box)
+        # The cut-off parse failed no sooner than its deadline, so it was the deadline that cut it.
+        assert not past_deadline or waited >= JOB_DEADLINE_MS / 1000 - 0.5, (what, waited)
         page.evaluate('document.querySelector(".box button").click()')
         page.wait_for('Module.framesShown > 2 && !document.querySelector(".box")',
                       f'frames after the box for {what}')
         assert page.evaluate('Module.endedWith === undefined && document.getElementById('
                              '"notice").hidden'), (what, page.evaluate('document.body.innerText'))
-        print(f'hostile crs.x, {what}: the box, then frames')
+        print(f'hostile crs.x, {what}: the box after {waited:.1f} s, then frames')
+    page.send('Page.removeScriptToEvaluateOnNewDocument', identifier=deadline)
 
 
 def report_speed(page, build_web):
@@ -330,7 +356,8 @@ def report_speed(page, build_web):
     rate = (page.evaluate('Module.framesShown') - start) / 2
     sizes = {name: os.path.getsize(os.path.join(build_web, name))
              for name in ('crs-move-pos.html', 'crs-move-pos.js', 'crs-move-pos.wasm',
-                          'crs-move-pos.data', 'crs-messages.woff2', 'own_files.js')}
+                          'crs-move-pos.data', 'crs-move-pos-data.js', 'crs-messages.woff2',
+                          'own_files.js', 'job_worker.js')}
     packed = sum(len(gzip.compress(open(os.path.join(build_web, n), 'rb').read(), 9))
                  for n in sizes)
     print(f'first frame {first:.0f} ms after navigation; {rate:.1f} frames per second at 0 '
