@@ -68,6 +68,17 @@
 #define D3DCREATE_MIXED_VERTEXPROCESSING 0x00000080L
 
 #define D3DLOCK_READONLY 0x00000010L
+#define D3DLOCK_DISCARD 0x00002000L
+#define D3DLOCK_NOOVERWRITE 0x00001000L
+
+#define D3DUSAGE_WRITEONLY 0x00000008L
+#define D3DUSAGE_DYNAMIC 0x00000200L
+
+#define D3DFVF_XYZ 0x002
+#define D3DFVF_NORMAL 0x010
+#define D3DFVF_DIFFUSE 0x040
+#define D3DFVF_TEX0 0x000
+#define D3DFVF_TEX1 0x100
 
 #define D3DCLEAR_TARGET 0x00000001L
 #define D3DCLEAR_ZBUFFER 0x00000002L
@@ -145,6 +156,8 @@ typedef enum _D3DFORMAT {
     D3DFMT_D24S8 = 75,
     D3DFMT_D24X8 = 77,
     D3DFMT_D16 = 80,
+    D3DFMT_INDEX16 = 101,
+    D3DFMT_INDEX32 = 102,
     D3DFMT_FORCE_DWORD = 0x7fffffff
 } D3DFORMAT;
 
@@ -168,6 +181,16 @@ typedef enum _D3DPOOL {
     D3DPOOL_SCRATCH = 3,
     D3DPOOL_FORCE_DWORD = 0x7fffffff
 } D3DPOOL;
+
+typedef enum _D3DPRIMITIVETYPE {
+    D3DPT_POINTLIST = 1,
+    D3DPT_LINELIST = 2,
+    D3DPT_LINESTRIP = 3,
+    D3DPT_TRIANGLELIST = 4,
+    D3DPT_TRIANGLESTRIP = 5,
+    D3DPT_TRIANGLEFAN = 6,
+    D3DPT_FORCE_DWORD = 0x7fffffff
+} D3DPRIMITIVETYPE;
 
 typedef enum _D3DZBUFFERTYPE {
     D3DZB_FALSE = 0,
@@ -274,6 +297,22 @@ typedef struct _D3DPRESENT_PARAMETERS_ {
     UINT PresentationInterval;
 } D3DPRESENT_PARAMETERS;
 
+typedef struct _D3DLOCKED_RECT {
+    INT Pitch;
+    void* pBits;
+} D3DLOCKED_RECT;
+
+// The capabilities that the device reports; the SDK's record has many more fields.
+typedef struct _D3DCAPS9 {
+    D3DDEVTYPE DeviceType;
+    UINT AdapterOrdinal;
+    DWORD MaxTextureWidth;
+    DWORD MaxTextureHeight;
+    DWORD MaxPrimitiveCount;
+    DWORD MaxVertexIndex;
+    DWORD MaxStreams;
+} D3DCAPS9;
+
 struct IDirect3DDevice9;
 
 // Every object of the subset counts its references: Release returns the count left and destroys
@@ -286,8 +325,14 @@ protected:
     ~IUnknownLike() = default;
 };
 
-struct IDirect3DBaseTexture9 : IUnknownLike {
+struct IDirect3DResource9 : IUnknownLike {
     virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
+
+protected:
+    ~IDirect3DResource9() = default;
+};
+
+struct IDirect3DBaseTexture9 : IDirect3DResource9 {
     virtual DWORD GetLevelCount() = 0;
 
 protected:
@@ -295,8 +340,28 @@ protected:
 };
 
 struct IDirect3DTexture9 : IDirect3DBaseTexture9 {
+    virtual HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                             DWORD Flags) = 0;
+    virtual HRESULT UnlockRect(UINT Level) = 0;
+
 protected:
     ~IDirect3DTexture9() = default;
+};
+
+struct IDirect3DVertexBuffer9 : IDirect3DResource9 {
+    virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) = 0;
+    virtual HRESULT Unlock() = 0;
+
+protected:
+    ~IDirect3DVertexBuffer9() = default;
+};
+
+struct IDirect3DIndexBuffer9 : IDirect3DResource9 {
+    virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) = 0;
+    virtual HRESULT Unlock() = 0;
+
+protected:
+    ~IDirect3DIndexBuffer9() = default;
 };
 
 struct IDirect3DDevice9 : IUnknownLike {
@@ -312,6 +377,23 @@ struct IDirect3DDevice9 : IUnknownLike {
     virtual HRESULT LightEnable(DWORD Index, BOOL Enable) = 0;
     virtual HRESULT SetMaterial(const D3DMATERIAL9* pMaterial) = 0;
     virtual HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) = 0;
+    virtual HRESULT GetDeviceCaps(D3DCAPS9* pCaps) = 0;
+    virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
+                                  D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture,
+                                  HANDLE* pSharedHandle) = 0;
+    virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                       IDirect3DVertexBuffer9** ppVertexBuffer,
+                                       HANDLE* pSharedHandle) = 0;
+    virtual HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                      IDirect3DIndexBuffer9** ppIndexBuffer,
+                                      HANDLE* pSharedHandle) = 0;
+    virtual HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
+                                    UINT OffsetInBytes, UINT Stride) = 0;
+    virtual HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) = 0;
+    virtual HRESULT SetFVF(DWORD FVF) = 0;
+    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
+                                         UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
+                                         UINT primCount) = 0;
 
 protected:
     ~IDirect3DDevice9() = default;
@@ -331,5 +413,7 @@ typedef IDirect3D9* LPDIRECT3D9;
 typedef IDirect3DDevice9* LPDIRECT3DDEVICE9;
 typedef IDirect3DBaseTexture9* LPDIRECT3DBASETEXTURE9;
 typedef IDirect3DTexture9* LPDIRECT3DTEXTURE9;
+typedef IDirect3DVertexBuffer9* LPDIRECT3DVERTEXBUFFER9;
+typedef IDirect3DIndexBuffer9* LPDIRECT3DINDEXBUFFER9;
 
 IDirect3D9* WINAPI Direct3DCreate9(UINT SDKVersion);

@@ -44,11 +44,17 @@ out vec4 vDiffuse;
 out vec3 vSpecular;
 out vec2 vTexCoord;
 
+// The vertex's diffuse colour: a D3DCOLOR, whose bytes lie in memory as B, G, R, A.
+vec4 VertexColor()
+{
+    return aColor.bgra;
+}
+
 // A material colour from its source (D3DMCS_*): vertices carry a diffuse colour (COLOR1) at
 // most, and a source that the vertex lacks gives the material's colour.
 vec4 Source(int source, vec4 material)
 {
-    return source == 1 && aHasColor > 0.5 ? aColor : material;
+    return source == 1 && aHasColor > 0.5 ? VertexColor() : material;
 }
 
 void main()
@@ -62,7 +68,7 @@ void main()
     vTexCoord = aTexCoord;
 
     if (!uLighting) {
-        vDiffuse = aHasColor > 0.5 ? aColor : vec4(1.0);
+        vDiffuse = aHasColor > 0.5 ? VertexColor() : vec4(1.0);
         vSpecular = vec3(0.0);
         return;
     }
