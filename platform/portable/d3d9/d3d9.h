@@ -7,7 +7,19 @@
 //      GL device; a GL context that cannot be made fails with D3DERR_NOTAVAILABLE and a null device)
 //  [x] IDirect3DDevice9: SetRenderState, Clear, BeginScene, EndScene, Present, SetTransform,
 //      SetLight, LightEnable, SetMaterial, SetTexture (stage 0)
-//  [x] AddRef/Release on every object; textures and meshes hold a reference on their device
+//  [x] GetDeviceCaps: DeviceType, AdapterOrdinal, MaxTextureWidth/Height (GL's largest side),
+//      MaxPrimitiveCount, MaxVertexIndex, MaxStreams (the record declares those alone)
+//  [x] CreateVertexBuffer, CreateIndexBuffer (16- and 32-bit), and their Lock (a range; size 0
+//      to the end; one lock at a time; D3DLOCK_READONLY writes nothing back) and Unlock, which
+//      sends the range written to GL; every pool and usage is kept in memory alike
+//  [x] SetFVF with D3DFVF_XYZ and any of D3DFVF_NORMAL, D3DFVF_DIFFUSE, D3DFVF_TEX1 (2D),
+//      SetStreamSource (stream 0), SetIndices, DrawIndexedPrimitive of D3DPT_TRIANGLELIST; a
+//      draw whose faces or indices reach past their buffers fails with D3DERR_INVALIDCALL and
+//      draws nothing. Each draw leaves out the runs of 64 faces whose bounds lie wholly outside
+//      the view (bounded on the first draw of a range, again after either buffer is written)
+//  [x] CreateTexture of D3DFMT_A8R8G8B8 (levels 0: the whole chain), LockRect and UnlockRect of
+//      whole levels; the levels stay in memory and level 0 goes to GL when it is unlocked
+//  [x] AddRef/Release on every object; textures and buffers hold a reference on their device
 //  [x] Fixed-function lighting as Direct3D 9 does it: per vertex in camera space, normals by the
 //      inverse transpose of world*view and not renormalised, directional lights (up to 8), the
 //      render-state ambient plus the lights' ambients, each light's N.L clamped to 0..1 (as the
@@ -38,10 +50,14 @@
 //  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h),
 //      and a procedure can run after every Present (present_hook.h)
 // Not implemented:
-//  [ ] QueryInterface, vertex/index buffers, DrawPrimitive*, shaders, surfaces, Reset, GetCaps and
-//      the rest of the device's methods; point and spot lights (set and enabled, they light
-//      nothing); fog; blending; vertex specular colours; texture stages above 0; multisampling;
-//      full-screen mode; Present's rectangles and override window (D3DERR_INVALIDCALL)
+//  [ ] QueryInterface, DrawPrimitive, DrawPrimitiveUP, strips, fans, lines and points, vertex
+//      declarations, shaders, surfaces, Reset, GetDesc, GetTransform, GetViewport and the rest of
+//      the device's methods; streams above 0; a base vertex that puts the stream's start before
+//      its buffer; texture formats other than A8R8G8B8, sub-rectangle locks, sampling of levels
+//      below 0 (no SetSamplerState: point sampling, no mipmaps); point and spot lights (set and
+//      enabled, they light nothing); fog; blending; vertex specular colours; texture stages above
+//      0; multisampling; full-screen mode; Present's rectangles and override window
+//      (D3DERR_INVALIDCALL)
 //
 // Call recorder lines (platform/portable/call_recorder.h), one per call, floats as "%.9g":
 //   Direct3DCreate9(32)                         CreateDevice(0, D3DDEVTYPE_HAL, window, 0x80)
@@ -52,8 +68,19 @@
 //       direction [x, y, z], range r, falloff f, attenuation [a0, a1, a2], theta t, phi p})
 //   LightEnable(0, 1)
 //   SetMaterial({diffuse [r, g, b, a], ambient [..], specular [..], emissive [..], power p})
-//   SetTexture(0, NULL) or SetTexture(0, "name as loaded")
-//   Release(IDirect3D9), Release(IDirect3DDevice9), Release(IDirect3DTexture9), ... (final or not)
+//   SetTexture(0, NULL), SetTexture(0, "name as loaded") or SetTexture(0, texture) (not loaded by
+//       D3DX)
+//   GetDeviceCaps()   CreateTexture(256, 256, 0, 0x0, 21, 1)   LockRect(0, NULL, 0x0)
+//   UnlockRect(0)
+//   CreateVertexBuffer(1024, 0x0, 0x112, D3DPOOL_SYSTEMMEM)
+//   CreateIndexBuffer(96, 0x0, D3DFMT_INDEX16, D3DPOOL_SYSTEMMEM)
+//   Lock(IDirect3DVertexBuffer9, 0, 0, 0x0)     Unlock(IDirect3DIndexBuffer9)
+//   SetFVF(0x112)   SetStreamSource(0, buffer, 0, 32)   SetIndices(buffer)
+//   DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 24, 0, 12)
+//   Release(IDirect3D9), Release(IDirect3DDevice9), Release(IDirect3DTexture9),
+//       Release(IDirect3DVertexBuffer9), Release(IDirect3DIndexBuffer9), ... (final or not)
+// D3DX's own calls on the device are not recorded (call_recorder.h's RecorderMute): the log holds
+// the calls of the viewer.
 #pragma once
 // The SDK's records use anonymous structs in unions, as the real headers do.
 #pragma GCC system_header
