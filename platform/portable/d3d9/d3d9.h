@@ -39,12 +39,13 @@
 //      client area (at the same size, a blit that the driver does as a memory copy), then
 //      composites the rectangle of the window's text layer drawn since the last Present (TextOutA)
 //      and clears it
-//  [x] Frames cost no allocation and no upload of their own: meshes and textures go to the GPU
-//      once, at load; a draw sets only the uniforms whose state changed since the last draw (the
-//      subsets of a mesh differ in material and texture alone); only the overlay's rectangle of
-//      text goes up each frame; at most one draw call per DrawSubset, which leaves out the runs of
-//      64 faces whose bounds lie wholly outside the view. What the GL driver allocates inside its
-//      calls is its own.
+//  [x] Frames cost no allocation and no upload of their own: buffers and textures go to the GPU
+//      when they are unlocked, at load; a draw sets only the uniforms whose state changed since
+//      the last draw (the subsets of a mesh differ in material and texture alone) and lays out
+//      its vertex format only when the stream, the indices or the format changed; only the
+//      overlay's rectangle of text goes up each frame; at most one GL draw call per
+//      DrawIndexedPrimitive, which leaves out the runs of 64 faces whose bounds lie wholly outside
+//      the view. What the GL driver allocates inside its calls is its own.
 //  [x] CRS_FPS set in the environment: the times of the start-up steps and of the first frame,
 //      and the frames of each second, on stderr (platform/portable/frame_rate.h), for benchmarks
 //  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h),
