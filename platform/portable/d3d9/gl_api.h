@@ -23,8 +23,6 @@ constexpr const char* kGlslHeader =
 
 // WebGL 2 takes RGBA alone.
 constexpr GLenum kWindowPixelOrder = GL_RGBA;
-// So an A8R8G8B8 texture's texels, B, G, R, A in memory, go up turned to that order.
-constexpr GLenum kTexelUploadOrder = GL_RGBA;
 
 inline void RequestGlContext()
 {
@@ -63,8 +61,6 @@ constexpr const char* kGlslHeader = "#version 330 core\n";
 
 // The order of an X window's pixels, in which the back buffer is stored.
 constexpr GLenum kWindowPixelOrder = GL_BGRA;
-// An A8R8G8B8 texture's texels, B, G, R, A in memory, go up as they are.
-constexpr GLenum kTexelUploadOrder = GL_BGRA;
 
 inline void RequestGlContext()
 {

@@ -94,7 +94,8 @@ void main()
 )";
 
 // Stage 0 at its defaults: colour = texture * diffuse, alpha = texture alpha; without a texture
-// the lit colour alone. Specular is added after texturing.
+// the lit colour alone. Specular is added after texturing. Textures hold A8R8G8B8 texels as they
+// lie in memory, B, G, R, A, which GL reads as R, G, B, A: turned back here.
 const char* const kFragmentShader = R"(#version 330 core
 in vec4 vDiffuse;
 in vec3 vSpecular;
@@ -107,7 +108,7 @@ void main()
 {
     vec4 color = vDiffuse;
     if (uTextured) {
-        vec4 texel = texture(uTexture, vTexCoord);
+        vec4 texel = texture(uTexture, vTexCoord).bgra;
         color = vec4(color.rgb * texel.rgb, texel.a);
     }
     fragColor = vec4(min(color.rgb + vSpecular, vec3(1.0)), color.a);

@@ -76,8 +76,8 @@ HRESULT Texture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* p
     return D3D_OK;
 }
 
-// Level 0 goes to the GPU as it lies in memory where GL takes B, G, R, A, and turned to R, G, B, A
-// where it does not (WebGL 2).
+// Level 0 goes to the GPU as it lies in memory, B, G, R, A, stored as GL's R, G, B, A: a plain
+// copy for GL, WebGL 2 included, which the fixed-function program turns back as it samples.
 HRESULT Texture::UnlockRect(UINT Level)
 {
     RecordCall("UnlockRect(%u)", Level);
@@ -85,18 +85,11 @@ HRESULT Texture::UnlockRect(UINT Level)
     locked_[Level] = false;
     if (Level != 0) return D3D_OK;
     if (!device_->MakeCurrent()) return D3DERR_DEVICELOST;
-    const bool turned = kTexelUploadOrder == GL_RGBA;
-    std::vector<std::uint8_t> rgba;
-    if (turned) {
-        rgba = levels_[0];
-        for (std::size_t i = 0; i < rgba.size(); i += 4) std::swap(rgba[i], rgba[i + 2]);
-    }
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width_),
-                 static_cast<GLsizei>(height_), 0, kTexelUploadOrder, GL_UNSIGNED_BYTE,
-                 turned ? rgba.data() : levels_[0].data());
+                 static_cast<GLsizei>(height_), 0, GL_RGBA, GL_UNSIGNED_BYTE, levels_[0].data());
     return D3D_OK;
 }
 

@@ -20,57 +20,58 @@ namespace {
 constexpr std::size_t kMaxTextureFileBytes = 256u << 20;
 constexpr int kDecodeTimeoutMs = 60000;
 
-// The level below `above` (A8R8G8B8, its rows `abovePitch` bytes apart), each texel the mean of
-// the two by two above it, as D3DX's default box filter makes the chain.
-void BoxFilter(const std::uint8_t* above, int aboveWidth, int aboveHeight, int abovePitch,
-               std::uint8_t* out, int width, int height, int pitch)
+// A level from the one above it (both A8R8G8B8), each texel the mean of the two by two above it,
+// as D3DX's default box filter makes the chain. Sides are powers of two: a side of 1 stays 1.
+void BoxFilter(const D3DLOCKED_RECT& above, int aboveWidth, int aboveHeight,
+               const D3DLOCKED_RECT& level, int width, int height)
 {
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < 4; ++c) {
-                const int x1 = std::min(2 * x + 1, aboveWidth - 1);
-                const int y1 = std::min(2 * y + 1, aboveHeight - 1);
-                const std::uint8_t* row0 = above + 2 * y * abovePitch;
-                const std::uint8_t* row1 = above + y1 * abovePitch;
-                const int sum = row0[2 * x * 4 + c] + row0[x1 * 4 + c] + row1[2 * x * 4 + c] +
-                                row1[x1 * 4 + c];
-                out[y * pitch + x * 4 + c] = static_cast<std::uint8_t>((sum + 2) / 4);
-            }
+    const int right = aboveWidth > 1 ? 4 : 0;
+    const int down = aboveHeight > 1 ? above.Pitch : 0;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row0 = static_cast<const std::uint8_t*>(above.pBits) + 2 * y * down;
+        const std::uint8_t* row1 = row0 + down;
+        std::uint8_t* target = static_cast<std::uint8_t*>(level.pBits) + y * level.Pitch;
+        for (int x = 0; x < width; ++x, row0 += 2 * right, row1 += 2 * right, target += 4)
+            for (int c = 0; c < 4; ++c)
+                target[c] = static_cast<std::uint8_t>(
+                    (row0[c] + row0[right + c] + row1[c] + row1[right + c] + 2) / 4);
+    }
 }
 
-// Level 0 from the decoded RGBA image, each level below from the one above it.
+// Level 0 from the decoded RGBA image, turned to A8R8G8B8's B, G, R, A, and each level below
+// from the one above it, which stays locked until the level below is written.
 HRESULT FillLevels(IDirect3DTexture9* texture, const std::uint8_t* rgba, int width, int height)
 {
-    std::vector<std::uint8_t> above;
-    int aboveWidth = width, aboveHeight = height;
-    for (DWORD level = 0; level < texture->GetLevelCount(); ++level) {
-        D3DLOCKED_RECT rect{};
-        HRESULT result = texture->LockRect(level, &rect, nullptr, 0);
-        if (FAILED(result)) return result;
-        auto* bits = static_cast<std::uint8_t*>(rect.pBits);
-        const int levelWidth = std::max(width >> level, 1);
-        const int levelHeight = std::max(height >> level, 1);
-        if (level == 0) {
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) {
-                    const std::uint8_t* in = rgba + (static_cast<std::size_t>(y) * width + x) * 4;
-                    std::uint8_t* out = bits + y * rect.Pitch + x * 4;
-                    out[0] = in[2], out[1] = in[1], out[2] = in[0], out[3] = in[3];
-                }
-        } else {
-            BoxFilter(above.data(), aboveWidth, aboveHeight, aboveWidth * 4, bits, levelWidth,
-                      levelHeight, rect.Pitch);
+    D3DLOCKED_RECT above{};
+    HRESULT result = texture->LockRect(0, &above, nullptr, 0);
+    if (FAILED(result)) return result;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = rgba + static_cast<std::size_t>(y) * width * 4u;
+        std::uint8_t* out = static_cast<std::uint8_t*>(above.pBits) + y * above.Pitch;
+        for (int x = 0; x < width * 4; x += 4) {
+            out[x] = in[x + 2];
+            out[x + 1] = in[x + 1];
+            out[x + 2] = in[x];
+            out[x + 3] = in[x + 3];
         }
-        // Kept for the next level, packed.
-        above.resize(static_cast<std::size_t>(levelWidth) * levelHeight * 4u);
-        for (int y = 0; y < levelHeight; ++y)
-            std::copy_n(bits + y * rect.Pitch, levelWidth * 4, above.data() + y * levelWidth * 4);
+    }
+    int aboveWidth = width, aboveHeight = height;
+    for (DWORD index = 1; index < texture->GetLevelCount() && SUCCEEDED(result); ++index) {
+        const int levelWidth = std::max(aboveWidth / 2, 1);
+        const int levelHeight = std::max(aboveHeight / 2, 1);
+        D3DLOCKED_RECT level{};
+        result = texture->LockRect(index, &level, nullptr, 0);
+        if (SUCCEEDED(result)) BoxFilter(above, aboveWidth, aboveHeight, level, levelWidth,
+                                         levelHeight);
+        const HRESULT unlocked = texture->UnlockRect(index - 1);
+        if (FAILED(result)) return result;
+        result = unlocked;
+        above = level;
         aboveWidth = levelWidth;
         aboveHeight = levelHeight;
-        result = texture->UnlockRect(level);
-        if (FAILED(result)) return result;
     }
-    return D3D_OK;
+    if (FAILED(result)) return result;
+    return texture->UnlockRect(texture->GetLevelCount() - 1);
 }
 
 }  // namespace
