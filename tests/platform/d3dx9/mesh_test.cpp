@@ -1,7 +1,7 @@
 // D3DXLoadMeshFromXA and D3DXCreateTextureFromFileA on small files: materials in file order with
 // their texture names, subset i drawing exactly the faces of material i, frames, quads, normals,
-// UVs, image formats on screen and their mip chains, files found as Windows finds them, failures that leave every
-// output alone, and the leaving out of faces that the view cannot show.
+// UVs, image formats on screen and their mip chains, files found as Windows finds them, failures
+// that leave every output alone, and the leaving out of faces that the view cannot show.
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
