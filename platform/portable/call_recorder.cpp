@@ -3,13 +3,29 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <map>
 
 namespace {
 
 bool recording = false;
+int mutes = 0;
 std::vector<std::string> calls;
+std::map<const void*, std::string> names;
 
 }  // namespace
+
+RecorderMute::RecorderMute() { ++mutes; }
+RecorderMute::~RecorderMute() { --mutes; }
+
+void NameRecordedObject(const void* object, const char* name) { names[object] = name; }
+
+void ForgetRecordedObject(const void* object) { names.erase(object); }
+
+const char* RecordedObjectName(const void* object)
+{
+    const auto found = names.find(object);
+    return found == names.end() ? nullptr : found->second.c_str();
+}
 
 void RecorderStart()
 {
@@ -19,13 +35,13 @@ void RecorderStart()
 
 void RecorderStop() { recording = false; }
 
-bool RecorderActive() { return recording; }
+bool RecorderActive() { return recording && mutes == 0; }
 
 const std::vector<std::string>& RecordedCalls() { return calls; }
 
 void RecordCall(const char* format, ...)
 {
-    if (!recording) return;
+    if (!RecorderActive()) return;
     va_list args;
     va_start(args, format);
     va_list again;

@@ -7,7 +7,19 @@
 //      GL device; a GL context that cannot be made fails with D3DERR_NOTAVAILABLE and a null device)
 //  [x] IDirect3DDevice9: SetRenderState, Clear, BeginScene, EndScene, Present, SetTransform,
 //      SetLight, LightEnable, SetMaterial, SetTexture (stage 0)
-//  [x] AddRef/Release on every object; textures and meshes hold a reference on their device
+//  [x] GetDeviceCaps: DeviceType, AdapterOrdinal, MaxTextureWidth/Height (GL's largest side),
+//      MaxPrimitiveCount, MaxVertexIndex, MaxStreams (the record declares those alone)
+//  [x] CreateVertexBuffer, CreateIndexBuffer (16- and 32-bit), and their Lock (a range; size 0
+//      to the end; one lock at a time; D3DLOCK_READONLY writes nothing back) and Unlock, which
+//      sends the range written to GL; every pool and usage is kept in memory alike
+//  [x] SetFVF with D3DFVF_XYZ and any of D3DFVF_NORMAL, D3DFVF_DIFFUSE, D3DFVF_TEX1 (2D),
+//      SetStreamSource (stream 0), SetIndices, DrawIndexedPrimitive of D3DPT_TRIANGLELIST; a
+//      draw whose faces or indices reach past their buffers fails with D3DERR_INVALIDCALL and
+//      draws nothing. Each draw leaves out the runs of 64 faces whose bounds lie wholly outside
+//      the view (bounded on the first draw of a range, again after either buffer is written)
+//  [x] CreateTexture of D3DFMT_A8R8G8B8 (levels 0: the whole chain), LockRect and UnlockRect of
+//      whole levels; the levels stay in memory and level 0 goes to GL when it is unlocked
+//  [x] AddRef/Release on every object; textures and buffers hold a reference on their device
 //  [x] Fixed-function lighting as Direct3D 9 does it: per vertex in camera space, normals by the
 //      inverse transpose of world*view and not renormalised, directional lights (up to 8), the
 //      render-state ambient plus the lights' ambients, each light's N.L clamped to 0..1 (as the
@@ -27,21 +39,26 @@
 //      client area (at the same size, a blit that the driver does as a memory copy), then
 //      composites the rectangle of the window's text layer drawn since the last Present (TextOutA)
 //      and clears it
-//  [x] Frames cost no allocation and no upload of their own: meshes and textures go to the GPU
-//      once, at load; a draw sets only the uniforms whose state changed since the last draw (the
-//      subsets of a mesh differ in material and texture alone); only the overlay's rectangle of
-//      text goes up each frame; at most one draw call per DrawSubset, which leaves out the runs of
-//      64 faces whose bounds lie wholly outside the view. What the GL driver allocates inside its
-//      calls is its own.
+//  [x] Frames cost no allocation and no upload of their own: buffers and textures go to the GPU
+//      when they are unlocked, at load; a draw sets only the uniforms whose state changed since
+//      the last draw (the subsets of a mesh differ in material and texture alone) and lays out
+//      its vertex format only when the stream, the indices or the format changed; only the
+//      overlay's rectangle of text goes up each frame; at most one GL draw call per
+//      DrawIndexedPrimitive, which leaves out the runs of 64 faces whose bounds lie wholly outside
+//      the view. What the GL driver allocates inside its calls is its own.
 //  [x] CRS_FPS set in the environment: the times of the start-up steps and of the first frame,
 //      and the frames of each second, on stderr (platform/portable/frame_rate.h), for benchmarks
 //  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h),
 //      and a procedure can run after every Present (present_hook.h)
 // Not implemented:
-//  [ ] QueryInterface, vertex/index buffers, DrawPrimitive*, shaders, surfaces, Reset, GetCaps and
-//      the rest of the device's methods; point and spot lights (set and enabled, they light
-//      nothing); fog; blending; vertex specular colours; texture stages above 0; multisampling;
-//      full-screen mode; Present's rectangles and override window (D3DERR_INVALIDCALL)
+//  [ ] QueryInterface, DrawPrimitive, DrawPrimitiveUP, strips, fans, lines and points, vertex
+//      declarations, shaders, surfaces, Reset, GetDesc, GetTransform, GetViewport and the rest of
+//      the device's methods; streams above 0; a base vertex that puts the stream's start before
+//      its buffer; texture formats other than A8R8G8B8, sub-rectangle locks, sampling of levels
+//      below 0 (no SetSamplerState: point sampling, no mipmaps); point and spot lights (set and
+//      enabled, they light nothing); fog; blending; vertex specular colours; texture stages above
+//      0; multisampling; full-screen mode; Present's rectangles and override window
+//      (D3DERR_INVALIDCALL)
 //
 // Call recorder lines (platform/portable/call_recorder.h), one per call, floats as "%.9g":
 //   Direct3DCreate9(32)                         CreateDevice(0, D3DDEVTYPE_HAL, window, 0x80)
@@ -52,8 +69,19 @@
 //       direction [x, y, z], range r, falloff f, attenuation [a0, a1, a2], theta t, phi p})
 //   LightEnable(0, 1)
 //   SetMaterial({diffuse [r, g, b, a], ambient [..], specular [..], emissive [..], power p})
-//   SetTexture(0, NULL) or SetTexture(0, "name as loaded")
-//   Release(IDirect3D9), Release(IDirect3DDevice9), Release(IDirect3DTexture9), ... (final or not)
+//   SetTexture(0, NULL), SetTexture(0, "name as loaded") or SetTexture(0, texture) (not loaded by
+//       D3DX)
+//   GetDeviceCaps()   CreateTexture(256, 256, 0, 0x0, 21, 1)   LockRect(0, NULL, 0x0)
+//   UnlockRect(0)
+//   CreateVertexBuffer(1024, 0x0, 0x112, D3DPOOL_SYSTEMMEM)
+//   CreateIndexBuffer(96, 0x0, D3DFMT_INDEX16, D3DPOOL_SYSTEMMEM)
+//   Lock(IDirect3DVertexBuffer9, 0, 0, 0x0)     Unlock(IDirect3DIndexBuffer9)
+//   SetFVF(0x112)   SetStreamSource(0, buffer, 0, 32)   SetIndices(buffer)
+//   DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 24, 0, 12)
+//   Release(IDirect3D9), Release(IDirect3DDevice9), Release(IDirect3DTexture9),
+//       Release(IDirect3DVertexBuffer9), Release(IDirect3DIndexBuffer9), ... (final or not)
+// D3DX's own calls on the device are not recorded (call_recorder.h's RecorderMute): the log holds
+// the calls of the viewer.
 #pragma once
 // The SDK's records use anonymous structs in unions, as the real headers do.
 #pragma GCC system_header
@@ -68,6 +96,17 @@
 #define D3DCREATE_MIXED_VERTEXPROCESSING 0x00000080L
 
 #define D3DLOCK_READONLY 0x00000010L
+#define D3DLOCK_DISCARD 0x00002000L
+#define D3DLOCK_NOOVERWRITE 0x00001000L
+
+#define D3DUSAGE_WRITEONLY 0x00000008L
+#define D3DUSAGE_DYNAMIC 0x00000200L
+
+#define D3DFVF_XYZ 0x002
+#define D3DFVF_NORMAL 0x010
+#define D3DFVF_DIFFUSE 0x040
+#define D3DFVF_TEX0 0x000
+#define D3DFVF_TEX1 0x100
 
 #define D3DCLEAR_TARGET 0x00000001L
 #define D3DCLEAR_ZBUFFER 0x00000002L
@@ -145,6 +184,8 @@ typedef enum _D3DFORMAT {
     D3DFMT_D24S8 = 75,
     D3DFMT_D24X8 = 77,
     D3DFMT_D16 = 80,
+    D3DFMT_INDEX16 = 101,
+    D3DFMT_INDEX32 = 102,
     D3DFMT_FORCE_DWORD = 0x7fffffff
 } D3DFORMAT;
 
@@ -168,6 +209,16 @@ typedef enum _D3DPOOL {
     D3DPOOL_SCRATCH = 3,
     D3DPOOL_FORCE_DWORD = 0x7fffffff
 } D3DPOOL;
+
+typedef enum _D3DPRIMITIVETYPE {
+    D3DPT_POINTLIST = 1,
+    D3DPT_LINELIST = 2,
+    D3DPT_LINESTRIP = 3,
+    D3DPT_TRIANGLELIST = 4,
+    D3DPT_TRIANGLESTRIP = 5,
+    D3DPT_TRIANGLEFAN = 6,
+    D3DPT_FORCE_DWORD = 0x7fffffff
+} D3DPRIMITIVETYPE;
 
 typedef enum _D3DZBUFFERTYPE {
     D3DZB_FALSE = 0,
@@ -274,6 +325,22 @@ typedef struct _D3DPRESENT_PARAMETERS_ {
     UINT PresentationInterval;
 } D3DPRESENT_PARAMETERS;
 
+typedef struct _D3DLOCKED_RECT {
+    INT Pitch;
+    void* pBits;
+} D3DLOCKED_RECT;
+
+// The capabilities that the device reports; the SDK's record has many more fields.
+typedef struct _D3DCAPS9 {
+    D3DDEVTYPE DeviceType;
+    UINT AdapterOrdinal;
+    DWORD MaxTextureWidth;
+    DWORD MaxTextureHeight;
+    DWORD MaxPrimitiveCount;
+    DWORD MaxVertexIndex;
+    DWORD MaxStreams;
+} D3DCAPS9;
+
 struct IDirect3DDevice9;
 
 // Every object of the subset counts its references: Release returns the count left and destroys
@@ -286,8 +353,14 @@ protected:
     ~IUnknownLike() = default;
 };
 
-struct IDirect3DBaseTexture9 : IUnknownLike {
+struct IDirect3DResource9 : IUnknownLike {
     virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
+
+protected:
+    ~IDirect3DResource9() = default;
+};
+
+struct IDirect3DBaseTexture9 : IDirect3DResource9 {
     virtual DWORD GetLevelCount() = 0;
 
 protected:
@@ -295,8 +368,28 @@ protected:
 };
 
 struct IDirect3DTexture9 : IDirect3DBaseTexture9 {
+    virtual HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                             DWORD Flags) = 0;
+    virtual HRESULT UnlockRect(UINT Level) = 0;
+
 protected:
     ~IDirect3DTexture9() = default;
+};
+
+struct IDirect3DVertexBuffer9 : IDirect3DResource9 {
+    virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) = 0;
+    virtual HRESULT Unlock() = 0;
+
+protected:
+    ~IDirect3DVertexBuffer9() = default;
+};
+
+struct IDirect3DIndexBuffer9 : IDirect3DResource9 {
+    virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) = 0;
+    virtual HRESULT Unlock() = 0;
+
+protected:
+    ~IDirect3DIndexBuffer9() = default;
 };
 
 struct IDirect3DDevice9 : IUnknownLike {
@@ -312,6 +405,23 @@ struct IDirect3DDevice9 : IUnknownLike {
     virtual HRESULT LightEnable(DWORD Index, BOOL Enable) = 0;
     virtual HRESULT SetMaterial(const D3DMATERIAL9* pMaterial) = 0;
     virtual HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) = 0;
+    virtual HRESULT GetDeviceCaps(D3DCAPS9* pCaps) = 0;
+    virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
+                                  D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture,
+                                  HANDLE* pSharedHandle) = 0;
+    virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                       IDirect3DVertexBuffer9** ppVertexBuffer,
+                                       HANDLE* pSharedHandle) = 0;
+    virtual HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                      IDirect3DIndexBuffer9** ppIndexBuffer,
+                                      HANDLE* pSharedHandle) = 0;
+    virtual HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
+                                    UINT OffsetInBytes, UINT Stride) = 0;
+    virtual HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) = 0;
+    virtual HRESULT SetFVF(DWORD FVF) = 0;
+    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
+                                         UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
+                                         UINT primCount) = 0;
 
 protected:
     ~IDirect3DDevice9() = default;
@@ -331,5 +441,7 @@ typedef IDirect3D9* LPDIRECT3D9;
 typedef IDirect3DDevice9* LPDIRECT3DDEVICE9;
 typedef IDirect3DBaseTexture9* LPDIRECT3DBASETEXTURE9;
 typedef IDirect3DTexture9* LPDIRECT3DTEXTURE9;
+typedef IDirect3DVertexBuffer9* LPDIRECT3DVERTEXBUFFER9;
+typedef IDirect3DIndexBuffer9* LPDIRECT3DINDEXBUFFER9;
 
 IDirect3D9* WINAPI Direct3DCreate9(UINT SDKVersion);

@@ -1,6 +1,6 @@
 // The Direct3D 9 device on OpenGL: creation on the window's SDL GL context, the state that the
-// fixed-function pipeline reads (render states, transforms, lights, material, texture), Clear,
-// the scene brackets and the draw that meshes issue. Present lives in d3d9_present.cpp.
+// fixed-function pipeline reads (render states, transforms, lights, material, texture), its caps,
+// textures made, Clear and the scene brackets. Draws live in draw.cpp, Present in present.cpp.
 #include <cmath>
 #include <cstdio>
 
@@ -130,6 +130,7 @@ Device::~Device()
         glDeleteRenderbuffers(1, &backDepth_);
         glDeleteTextures(1, &presentColor_);
         glDeleteTextures(1, &textTexture_);
+        glDeleteVertexArrays(1, &streamVertexArray_);
     }
     SDL_GL_DeleteContext(context_);
 }
@@ -312,13 +313,15 @@ HRESULT Device::SetMaterial(const D3DMATERIAL9* pMaterial)
 
 HRESULT Device::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
 {
-    // Only this backend creates textures, so every one is a d3d9::Texture.
+    // Only this backend creates textures, so every one is a d3d9::Texture. D3DX names the ones
+    // it loads after their files.
     Texture* texture = static_cast<Texture*>(pTexture);
     if (RecorderActive()) {
-        if (texture)
-            RecordCall("SetTexture(%u, \"%s\")", Stage, texture->SourceName().c_str());
+        const char* name = texture ? RecordedObjectName(texture) : nullptr;
+        if (name)
+            RecordCall("SetTexture(%u, \"%s\")", Stage, name);
         else
-            RecordCall("SetTexture(%u, NULL)", Stage);
+            RecordCall("SetTexture(%u, %s)", Stage, texture ? "texture" : "NULL");
     }
     if (Stage != 0) return D3DERR_INVALIDCALL;
     texture0_ = texture;
@@ -328,6 +331,36 @@ HRESULT Device::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
 void Device::ForgetTexture(const Texture* texture)
 {
     if (texture0_ == texture) texture0_ = nullptr;
+}
+
+HRESULT Device::GetDeviceCaps(D3DCAPS9* pCaps)
+{
+    RecordCall("GetDeviceCaps()");
+    if (!pCaps) return D3DERR_INVALIDCALL;
+    *pCaps = D3DCAPS9{};
+    pCaps->DeviceType = D3DDEVTYPE_HAL;
+    pCaps->MaxTextureWidth = pCaps->MaxTextureHeight = static_cast<DWORD>(maxTextureSize_);
+    // 32-bit indices and draws that GL counts in a GLsizei.
+    pCaps->MaxPrimitiveCount = 0x7fffffff / 3;
+    pCaps->MaxVertexIndex = 0xffffffff;
+    pCaps->MaxStreams = 1;
+    return D3D_OK;
+}
+
+HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
+                              D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture,
+                              HANDLE* pSharedHandle)
+{
+    RecordCall("CreateTexture(%u, %u, %u, 0x%x, %d, %d)", Width, Height, Levels, Usage,
+               static_cast<int>(Format), static_cast<int>(Pool));
+    if (!ppTexture || pSharedHandle || Width == 0 || Height == 0 ||
+        Width > static_cast<UINT>(maxTextureSize_) || Height > static_cast<UINT>(maxTextureSize_) ||
+        Format != D3DFMT_A8R8G8B8)
+        return D3DERR_INVALIDCALL;
+    Texture* texture = Texture::Create(this, Width, Height, Levels);
+    if (!texture) return D3DERR_DEVICELOST;
+    *ppTexture = texture;
+    return D3D_OK;
 }
 
 void Device::UploadTransforms()
@@ -427,34 +460,6 @@ void Device::UploadFixedFunctionState()
     uploadedTextured_ = textured;
 }
 
-bool ViewVolume::MayShow(const float lower[3], const float upper[3]) const
-{
-    const D3DMATRIX& m = clip;
-    // Bit k of `beyond`: the corner lies beyond plane k. The box is hidden when one bit is
-    // common to all eight corners. A NaN compares false and keeps the box.
-    unsigned common = 0x3f;
-    for (int corner = 0; corner < 8 && common != 0; ++corner) {
-        const float x = corner & 1 ? upper[0] : lower[0];
-        const float y = corner & 2 ? upper[1] : lower[1];
-        const float z = corner & 4 ? upper[2] : lower[2];
-        const float w = x * m._14 + y * m._24 + z * m._34 + m._44;
-        const float cx = x * m._11 + y * m._21 + z * m._31 + m._41 + shiftX * w;
-        const float cy = x * m._12 + y * m._22 + z * m._32 + m._42 + shiftY * w;
-        const float cz = x * m._13 + y * m._23 + z * m._33 + m._43;
-        // Clearly beyond: rounding in the shader's own arithmetic cannot bring it back.
-        const float margin = 1e-4f * (std::fabs(cx) + std::fabs(cy) + std::fabs(cz) + std::fabs(w));
-        unsigned beyond = 0;
-        if (cx - w > margin) beyond |= 1u;
-        if (-cx - w > margin) beyond |= 2u;
-        if (cy - w > margin) beyond |= 4u;
-        if (-cy - w > margin) beyond |= 8u;
-        if (-cz > margin) beyond |= 16u;    // Direct3D's near plane: z >= 0
-        if (cz - w > margin) beyond |= 32u;
-        common &= beyond;
-    }
-    return common == 0;
-}
-
 ViewVolume Device::CurrentViewVolume() const
 {
     ViewVolume volume;
@@ -462,41 +467,6 @@ ViewVolume Device::CurrentViewVolume() const
     volume.shiftX = 1.0f / static_cast<float>(backWidth_);
     volume.shiftY = -1.0f / static_cast<float>(backHeight_);
     return volume;
-}
-
-void Device::DrawTriangleRuns(GLuint vertexArray, const GLsizei* counts,
-                              const void* const* offsets, GLsizei runs)
-{
-    if (runs <= 0 || !MakeCurrent()) return;
-    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
-    glViewport(0, 0, backWidth_, backHeight_);
-    glDisable(GL_BLEND);
-    if (renderStates_[D3DRS_ZENABLE] != D3DZB_FALSE && backDepth_) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        glDepthMask(GL_TRUE);
-    } else {
-        glDisable(GL_DEPTH_TEST);
-    }
-    // The picture keeps Direct3D's orientation on screen, so Direct3D's clockwise front faces
-    // are clockwise here too.
-    const DWORD cull = renderStates_[D3DRS_CULLMODE];
-    if (cull == D3DCULL_NONE) {
-        glDisable(GL_CULL_FACE);
-    } else {
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glFrontFace(cull == D3DCULL_CW ? GL_CCW : GL_CW);
-    }
-
-    glUseProgram(pipeline_.program);
-    UploadFixedFunctionState();
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture0_ ? texture0_->Name() : 0);
-    glBindVertexArray(vertexArray);
-    // The vertex array stays bound: the next subset of the same mesh finds it so. Nothing binds
-    // an index buffer without binding its own vertex array first.
-    glMultiDrawElements(GL_TRIANGLES, counts, GL_UNSIGNED_INT, offsets, runs);
 }
 
 }  // namespace d3d9

@@ -1,5 +1,5 @@
-// The objects behind the portable Direct3D 9 interfaces, shared by the device, the texture and
-// mesh loaders of D3DX, and frame capture. Not part of the API the viewer sees.
+// The objects behind the portable Direct3D 9 interfaces, shared by the device's files and frame
+// capture. Not part of the API that the viewer and D3DX see.
 #pragma once
 
 #include <SDL.h>
@@ -17,6 +17,8 @@ constexpr DWORD kMaxLights = 8;        // lights 0..7 may be set and enabled
 constexpr DWORD kRenderStateCount = 256;  // every D3DRENDERSTATETYPE below 256 is kept
 
 class Texture;
+class VertexBuffer;
+class IndexBuffer;
 
 // Uniform locations of the fixed-function program (d3d9_pipeline.cpp).
 struct PipelineUniforms {
@@ -55,6 +57,32 @@ struct ViewVolume {
     bool MayShow(const float lower[3], const float upper[3]) const;
 };
 
+// A run of a draw's faces and the model-space box around their corners.
+struct FaceRun {
+    float lower[3], upper[3];
+    std::uint32_t firstIndex, indexCount;
+};
+
+// An indexed draw of a triangle list cut into runs of faces, as built once for the buffers, stream
+// and range it reads, and kept by the index buffer until either buffer is written again.
+struct CulledDraw {
+    const VertexBuffer* vertices;
+    unsigned vertexGeneration;
+    UINT streamOffset, stride;
+    DWORD fvf;
+    INT baseVertex;
+    UINT startIndex, primCount;
+    bool indicesValid;  // every index, with the base added, names a whole vertex of the stream
+    std::vector<FaceRun> runs;
+    std::vector<GLsizei> drawCounts;  // room for one GL draw per run: drawing allocates nothing
+    std::vector<const void*> drawOffsets;
+};
+
+// The runs of faces of a triangle list, from index `startIndex` on: bounds read from the
+// positions that the stream gives (3 floats at the start of each vertex).
+void BuildCulledDraw(const std::uint8_t* vertices, std::size_t vertexBytes, UINT vertexSize,
+                     const std::uint8_t* indices, UINT indexSize, CulledDraw& draw);
+
 class Device final : public IDirect3DDevice9 {
 public:
     // Makes the GL context on the window and the back buffer; null on failure.
@@ -76,22 +104,40 @@ public:
     HRESULT LightEnable(DWORD Index, BOOL Enable) override;
     HRESULT SetMaterial(const D3DMATERIAL9* pMaterial) override;
     HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
+    HRESULT GetDeviceCaps(D3DCAPS9* pCaps) override;
+    HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                          D3DPOOL Pool, IDirect3DTexture9** ppTexture,
+                          HANDLE* pSharedHandle) override;
+    HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                               IDirect3DVertexBuffer9** ppVertexBuffer,
+                               HANDLE* pSharedHandle) override;
+    HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                              IDirect3DIndexBuffer9** ppIndexBuffer,
+                              HANDLE* pSharedHandle) override;
+    HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
+                            UINT OffsetInBytes, UINT Stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override;
+    HRESULT SetFVF(DWORD FVF) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
+                                 UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
+                                 UINT primCount) override;
 
     // Makes this device's GL context current; false when its window is gone.
     bool MakeCurrent();
-    // Draws runs of indexed triangles of a vertex array (each an index count and a byte offset
-    // into its index buffer) in one call, with the current fixed-function state.
-    void DrawTriangleRuns(GLuint vertexArray, const GLsizei* counts, const void* const* offsets,
-                          GLsizei runs);
     // What a draw now would apply to a mesh's positions.
     ViewVolume CurrentViewVolume() const;
-    // A texture being destroyed leaves stage 0 empty rather than dangling.
+    // An object being destroyed leaves stage 0, the stream or the indices empty rather than
+    // dangling.
     void ForgetTexture(const Texture* texture);
+    void ForgetBuffer(const VertexBuffer* buffer);
+    void ForgetBuffer(const IndexBuffer* buffer);
+    // Index data goes to GL with the device's vertex array bound, whose index binding then has
+    // to be set again before the next draw.
+    void BindStreamVertexArray();
     // The frame shown by the last Present, text included: RGBA, top row first; only in a program
     // that keeps its presented frames.
     bool ReadPresentedFrame(std::vector<std::uint8_t>& rgba, int& width, int& height);
     HWND Window() const { return window_; }
-    GLint MaxTextureSize() const { return maxTextureSize_; }
 
 private:
     Device() = default;
@@ -104,6 +150,7 @@ private:
     void UploadFixedFunctionState();
     void UploadTransforms();
     void UploadLighting();
+    void LayOutStream(INT baseVertex);
 
     ULONG references_ = 1;
     HWND window_ = nullptr;
@@ -130,6 +177,26 @@ private:
     Texture* texture0_ = nullptr;
     bool inScene_ = false;
 
+    // Stream 0, the indices and the vertex format, and what the device's vertex array was last
+    // laid out for (a draw lays it out again only when one of them changed).
+    VertexBuffer* stream_ = nullptr;
+    UINT streamOffset_ = 0, streamStride_ = 0;
+    IndexBuffer* indices_ = nullptr;
+    DWORD fvf_ = 0;
+    GLuint streamVertexArray_ = 0;
+    struct Layout {
+        const VertexBuffer* vertices;
+        const IndexBuffer* indices;
+        UINT offset, stride;
+        DWORD fvf;
+        INT baseVertex;
+        bool operator==(const Layout& o) const
+        {
+            return vertices == o.vertices && indices == o.indices && offset == o.offset &&
+                   stride == o.stride && fvf == o.fvf && baseVertex == o.baseVertex;
+        }
+    } laidOut_{};
+
     // What has changed since the program's uniforms were last set: a draw sets only those, so
     // the subsets of a mesh, which differ in material and texture alone, pass nothing else again.
     enum Dirty : unsigned {
@@ -143,29 +210,101 @@ private:
 };
 
 
+// An A8R8G8B8 texture: its levels in memory, as a managed texture's are, and level 0 on the GPU,
+// sent there when it is unlocked. A texture holds a reference on its device.
 class Texture final : public IDirect3DTexture9 {
 public:
-    // Uploads an RGBA image, top row first; the texture holds a reference on the device.
-    static Texture* Create(Device* device, const std::uint8_t* rgba, int width, int height,
-                           const char* name);
+    // Null when the GL context is gone.
+    static Texture* Create(Device* device, UINT width, UINT height, UINT levels);
 
     ULONG AddRef() override;
     ULONG Release() override;
     HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
     DWORD GetLevelCount() override;
+    HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                     DWORD Flags) override;
+    HRESULT UnlockRect(UINT Level) override;
 
     GLuint Name() const { return texture_; }
-    const std::string& SourceName() const { return sourceName_; }
 
 private:
     Texture() = default;
     ~Texture();
+    UINT Width(UINT level) const { return width_ >> level ? width_ >> level : 1; }
+    UINT Height(UINT level) const { return height_ >> level ? height_ >> level : 1; }
 
     ULONG references_ = 1;
     Device* device_ = nullptr;
     GLuint texture_ = 0;
-    int width_ = 0, height_ = 0;
-    std::string sourceName_;
+    UINT width_ = 0, height_ = 0;
+    std::vector<std::vector<std::uint8_t>> levels_;  // B, G, R, A bytes, rows top first
+    std::vector<bool> locked_;                       // per level
+};
+
+// Vertex and index buffers: their bytes in memory, where the face runs of a draw are bounded and
+// a lock writes, and on the GPU, where each unlock after writing sends the locked range.
+class Buffer {
+public:
+    const std::uint8_t* Data() const { return data_.data(); }
+    std::size_t Size() const { return data_.size(); }
+    GLuint Name() const { return buffer_; }
+    // Changes with each write, so that what was derived from the bytes can tell it is stale.
+    unsigned Generation() const { return generation_; }
+    // A buffer drawn before any unlock reads as the zeros it was made with.
+    bool EnsureUploaded() { return uploaded_ || Upload(0, 0); }
+
+protected:
+    Buffer(Device* device, GLenum target, UINT length);
+    ~Buffer();
+    HRESULT LockBytes(UINT offset, UINT size, void** data, DWORD flags);
+    HRESULT UnlockBytes();
+    bool Upload(UINT offset, UINT size);
+
+    Device* device_;
+    GLenum target_;
+    std::vector<std::uint8_t> data_;
+    GLuint buffer_ = 0;
+    bool uploaded_ = false;
+    unsigned generation_;
+    bool locked_ = false;
+    DWORD lockFlags_ = 0;
+    UINT lockOffset_ = 0, lockSize_ = 0;
+};
+
+class VertexBuffer final : public IDirect3DVertexBuffer9, public Buffer {
+public:
+    VertexBuffer(Device* device, UINT length) : Buffer(device, GL_ARRAY_BUFFER, length) {}
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override;
+    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
+    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
+    HRESULT Unlock() override;
+
+private:
+    ~VertexBuffer();
+    ULONG references_ = 1;
+};
+
+class IndexBuffer final : public IDirect3DIndexBuffer9, public Buffer {
+public:
+    IndexBuffer(Device* device, UINT length, bool sixteenBits)
+        : Buffer(device, GL_ELEMENT_ARRAY_BUFFER, length), indexSize_(sixteenBits ? 2 : 4) {}
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override;
+    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
+    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
+    HRESULT Unlock() override;
+
+    UINT IndexSize() const { return indexSize_; }
+    // The face runs of a draw from this buffer, built on its first use.
+    CulledDraw& DrawOf(const VertexBuffer& vertices, UINT offset, UINT stride, DWORD fvf,
+                       UINT vertexSize, INT baseVertex, UINT startIndex, UINT primCount);
+
+private:
+    ~IndexBuffer();
+    ULONG references_ = 1;
+    UINT indexSize_;
+    std::vector<CulledDraw> draws_;
 };
 
 // Makes every Present of the process compose its frame in a texture that stays readable after the

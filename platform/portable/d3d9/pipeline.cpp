@@ -44,11 +44,17 @@ out vec4 vDiffuse;
 out vec3 vSpecular;
 out vec2 vTexCoord;
 
+// The vertex's diffuse colour: a D3DCOLOR, whose bytes lie in memory as B, G, R, A.
+vec4 VertexColor()
+{
+    return aColor.bgra;
+}
+
 // A material colour from its source (D3DMCS_*): vertices carry a diffuse colour (COLOR1) at
 // most, and a source that the vertex lacks gives the material's colour.
 vec4 Source(int source, vec4 material)
 {
-    return source == 1 && aHasColor > 0.5 ? aColor : material;
+    return source == 1 && aHasColor > 0.5 ? VertexColor() : material;
 }
 
 void main()
@@ -62,7 +68,7 @@ void main()
     vTexCoord = aTexCoord;
 
     if (!uLighting) {
-        vDiffuse = aHasColor > 0.5 ? aColor : vec4(1.0);
+        vDiffuse = aHasColor > 0.5 ? VertexColor() : vec4(1.0);
         vSpecular = vec3(0.0);
         return;
     }
@@ -88,7 +94,8 @@ void main()
 )";
 
 // Stage 0 at its defaults: colour = texture * diffuse, alpha = texture alpha; without a texture
-// the lit colour alone. Specular is added after texturing.
+// the lit colour alone. Specular is added after texturing. Textures hold A8R8G8B8 texels as they
+// lie in memory, B, G, R, A, which GL reads as R, G, B, A: turned back here.
 const char* const kFragmentShader = R"(#version 330 core
 in vec4 vDiffuse;
 in vec3 vSpecular;
@@ -101,7 +108,7 @@ void main()
 {
     vec4 color = vDiffuse;
     if (uTextured) {
-        vec4 texel = texture(uTexture, vTexCoord);
+        vec4 texel = texture(uTexture, vTexCoord).bgra;
         color = vec4(color.rgb * texel.rgb, texel.a);
     }
     fragColor = vec4(min(color.rgb + vSpecular, vec3(1.0)), color.a);

@@ -1,7 +1,8 @@
 // D3DX9 for the portable backend: the value types, matrix operations, X-file mesh loading and
 // texture loading that the viewer uses, with the SDK's names, signatures, values and results.
 // Meshes are read with Assimp, textures with stb_image and libsquish (DDS); the matrices follow
-// D3DX's definitions.
+// D3DX's definitions. A client of Direct3D 9 alone, through its public interface (d3d9.h), as
+// D3DX is: meshes are vertex and index buffers of the device, textures its textures.
 //
 // Implemented:
 //  [x] D3DXVECTOR3, D3DXCOLOR (usable as D3DCOLORVALUE), D3DXMATRIX, D3DXMATRIXA16 (16-byte aligned)
@@ -52,6 +53,14 @@
 //  [x] ID3DXBuffer (GetBufferPointer, GetBufferSize), ID3DXMesh (DrawSubset, GetNumFaces,
 //      GetNumVertices, LockAttributeBuffer with D3DLOCK_READONLY: each face's subset), reference
 //      counts
+//  [x] A mesh's buffers: D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, with D3DFVF_DIFFUSE when the
+//      file gives vertex colours; 16-bit indices up to 65536 vertices unless D3DXMESH_32BIT asks
+//      for 32; pools as the options name them (D3DXMESH_SYSTEMMEM: D3DPOOL_SYSTEMMEM). DrawSubset
+//      sets the format, stream 0 and the indices, then draws the subset's faces with one
+//      DrawIndexedPrimitive and returns its result
+//  [x] A texture: CreateTexture of D3DFMT_A8R8G8B8 in D3DPOOL_MANAGED with the whole mip chain,
+//      level 0 the image, each level below the box filter of the one above (D3DX's default mip
+//      filter), every level filled through LockRect; its largest side from GetDeviceCaps
 // Not implemented:
 //  [ ] adjacency and effect-instance outputs of the mesh loader (asking for them fails the call
 //      with E_NOTIMPL), skinning and animation in X files; a mesh without a MeshMaterialList
@@ -62,8 +71,10 @@
 //      reference here shows what Windows' D3DX does
 //  [ ] writable attribute buffers: a lock without D3DLOCK_READONLY fails with D3DERR_INVALIDCALL
 //      (the faces are grouped by subset on the GPU once, at load); GetAttributeTable
-//  [ ] mip levels below the first are checked but not kept (the default point filter never
-//      samples them); DDS cube maps, volumes, DX10 headers and luminance formats; the other D3DX
+//  [ ] a DDS file's own mip levels below the first are checked but not kept: the chain is made
+//      from level 0 (the default point filter never samples it); a file whose meshes give vertex
+//      colours to some vertices only: those without one are white (the reference's choice there
+//      is not measured); DDS cube maps, volumes, DX10 headers and luminance formats; the other D3DX
 //      functions
 //  [ ] Assimp parses in a child process, so a hostile file that crashes or hangs it, or has it
 //      allocate more than 4 GiB (a count of a billion vertices), only fails the load; but an

@@ -1,9 +1,8 @@
 // D3DXLoadMeshFromXA with D3DX's result: one mesh whose subset i is exactly the faces of
 // material i, the materials in file order in a D3DXMATERIAL buffer, D3DX's default material when
-// the file has none, and nothing written when the load fails. The vertex and index data go to
-// the GPU once, here. DrawSubset draws a subset's faces in one call, leaving out the runs of
-// faces whose bounds lie wholly outside the view: the software rasteriser would otherwise light
-// and clip every vertex of the course each frame, most of it behind or beside the camera.
+// the file has none, and nothing written when the load fails. A client of Direct3D 9 as D3DX is:
+// the mesh lives in a vertex and an index buffer of the device, filled once through their locks,
+// and DrawSubset draws a subset's faces with one DrawIndexedPrimitive.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -11,17 +10,12 @@
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/frame_rate.h"
-#include "platform/portable/d3d9/internal.h"
 #include "platform/portable/d3dx9/d3dx9.h"
 #include "platform/portable/d3dx9/mesh_cache.h"
 #include "platform/portable/d3dx9/xfile.h"
 #include "platform/portable/windows_path.h"
 
 namespace {
-
-// Faces are bounded, and left out, in runs of this many, in file order: a generated course lays
-// its faces out along the road, so a run covers one stretch of it.
-constexpr std::uint32_t kFacesPerChunk = 64;
 
 // Larger X files than this are refused before parsing.
 constexpr std::size_t kMaxMeshFileBytes = 256u << 20;
@@ -55,44 +49,31 @@ private:
     std::vector<std::uint8_t> data_;
 };
 
+// A subset's draw: its faces as a range of the index buffer, and the vertices they use.
+struct SubsetDraw {
+    UINT startIndex, primCount;
+    UINT minVertex, vertexCount;
+};
+
 class Mesh final : public ID3DXMesh {
 public:
-    Mesh(d3d9::Device* device, const XFileMesh& mesh)
-        : device_(device), subsets_(mesh.subsets),
-          vertexCount_(static_cast<DWORD>(mesh.vertices.size())),
+    Mesh(IDirect3DDevice9* device, IDirect3DVertexBuffer9* vertices,
+         IDirect3DIndexBuffer9* indices, DWORD fvf, UINT stride, const XFileMesh& mesh)
+        : device_(device), vertices_(vertices), indices_(indices), fvf_(fvf), stride_(stride),
+          subsets_(mesh.subsets), vertexCount_(static_cast<DWORD>(mesh.vertices.size())),
           faceCount_(static_cast<DWORD>(mesh.indices.size() / 3))
     {
-        const std::vector<XFileVertex>& vertices = mesh.vertices;
-        const std::vector<std::uint32_t>& indices = mesh.indices;
         device_->AddRef();
-        glGenVertexArrays(1, &vertexArray_);
-        glGenBuffers(1, &vertexBuffer_);
-        glGenBuffers(1, &indexBuffer_);
-        glBindVertexArray(vertexArray_);
-        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(XFileVertex)),
-                     vertices.data(), GL_STATIC_DRAW);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-                     static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
-                     indices.data(), GL_STATIC_DRAW);
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(XFileVertex),
-                              reinterpret_cast<const void*>(offsetof(XFileVertex, position)));
-        glEnableVertexAttribArray(1);
-        glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(XFileVertex),
-                              reinterpret_cast<const void*>(offsetof(XFileVertex, normal)));
-        glEnableVertexAttribArray(2);
-        glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(XFileVertex),
-                              reinterpret_cast<const void*>(offsetof(XFileVertex, texCoord)));
-        glEnableVertexAttribArray(3);
-        glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(XFileVertex),
-                              reinterpret_cast<const void*>(offsetof(XFileVertex, color)));
-        glEnableVertexAttribArray(4);
-        glVertexAttribPointer(4, 1, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(XFileVertex),
-                              reinterpret_cast<const void*>(offsetof(XFileVertex, hasColor)));
-        glBindVertexArray(0);
-        BuildChunks(mesh);
+        for (const XFileSubset& subset : subsets_) {
+            SubsetDraw draw{subset.firstIndex, subset.indexCount / 3, 0, 0};
+            if (subset.indexCount > 0) {
+                const auto first = mesh.indices.begin() + subset.firstIndex;
+                const auto [low, high] = std::minmax_element(first, first + subset.indexCount);
+                draw.minVertex = *low;
+                draw.vertexCount = *high - *low + 1;
+            }
+            draws_.push_back(draw);
+        }
     }
 
     ULONG AddRef() override { return ++references_; }
@@ -104,31 +85,20 @@ public:
         return left;
     }
 
-    // A subset without faces, or past the last material, draws nothing and succeeds, as in D3DX.
+    // One draw of the subset's faces, as D3DX issues it; the device leaves out the runs of them
+    // that the view cannot show. A subset without faces, or past the last material, draws
+    // nothing and succeeds, as in D3DX.
     HRESULT DrawSubset(DWORD AttribId) override
     {
         RecordCall("DrawSubset(%u)", AttribId);
-        if (AttribId >= subsets_.size()) return D3D_OK;
-        const d3d9::ViewVolume view = device_->CurrentViewVolume();
-        // Neighbouring chunks that show are drawn as one run.
-        GLsizei runs = 0;
-        std::uint32_t runEnd = 0;
-        for (std::uint32_t c = firstChunk_[AttribId]; c < firstChunk_[AttribId + 1]; ++c) {
-            const Chunk& chunk = chunks_[c];
-            if (!view.MayShow(chunk.lower, chunk.upper)) continue;
-            if (runs > 0 && chunk.firstIndex == runEnd) {
-                runCounts_[static_cast<std::size_t>(runs - 1)] +=
-                    static_cast<GLsizei>(chunk.indexCount);
-            } else {
-                runCounts_[static_cast<std::size_t>(runs)] = static_cast<GLsizei>(chunk.indexCount);
-                runOffsets_[static_cast<std::size_t>(runs)] = reinterpret_cast<const void*>(
-                    static_cast<std::uintptr_t>(chunk.firstIndex) * sizeof(std::uint32_t));
-                ++runs;
-            }
-            runEnd = chunk.firstIndex + chunk.indexCount;
-        }
-        device_->DrawTriangleRuns(vertexArray_, runCounts_.data(), runOffsets_.data(), runs);
-        return D3D_OK;
+        if (AttribId >= draws_.size() || draws_[AttribId].primCount == 0) return D3D_OK;
+        const SubsetDraw& draw = draws_[AttribId];
+        const RecorderMute mute;
+        device_->SetFVF(fvf_);
+        device_->SetStreamSource(0, vertices_, 0, stride_);
+        device_->SetIndices(indices_);
+        return device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, draw.minVertex,
+                                             draw.vertexCount, draw.startIndex, draw.primCount);
     }
     DWORD GetNumFaces() override { return faceCount_; }
     DWORD GetNumVertices() override { return vertexCount_; }
@@ -160,61 +130,106 @@ public:
     }
 
 private:
-    // A run of a subset's faces and the model-space box around their corners.
-    struct Chunk {
-        float lower[3], upper[3];
-        std::uint32_t firstIndex, indexCount;
-    };
-
-    // Chunks of each subset in turn; the run arrays are sized for the largest subset, so that
-    // drawing allocates nothing.
-    void BuildChunks(const XFileMesh& mesh)
-    {
-        std::size_t mostChunks = 0;
-        for (const XFileSubset& subset : subsets_) {
-            firstChunk_.push_back(static_cast<std::uint32_t>(chunks_.size()));
-            const std::uint32_t end = subset.firstIndex + subset.indexCount;
-            for (std::uint32_t first = subset.firstIndex; first < end;
-                 first += kFacesPerChunk * 3) {
-                Chunk chunk{{0, 0, 0}, {0, 0, 0}, first, std::min(kFacesPerChunk * 3, end - first)};
-                for (std::uint32_t i = first; i < first + chunk.indexCount; ++i) {
-                    const float* p = mesh.vertices[mesh.indices[i]].position;
-                    for (int k = 0; k < 3; ++k) {
-                        chunk.lower[k] = i == first ? p[k] : std::min(chunk.lower[k], p[k]);
-                        chunk.upper[k] = i == first ? p[k] : std::max(chunk.upper[k], p[k]);
-                    }
-                }
-                chunks_.push_back(chunk);
-            }
-            mostChunks = std::max<std::size_t>(mostChunks, chunks_.size() - firstChunk_.back());
-        }
-        firstChunk_.push_back(static_cast<std::uint32_t>(chunks_.size()));
-        runCounts_.resize(mostChunks);
-        runOffsets_.resize(mostChunks);
-    }
-
     ~Mesh()
     {
-        if (device_->MakeCurrent()) {
-            glDeleteVertexArrays(1, &vertexArray_);
-            glDeleteBuffers(1, &vertexBuffer_);
-            glDeleteBuffers(1, &indexBuffer_);
-        }
-        device_->DropReference();
+        const RecorderMute mute;
+        vertices_->Release();
+        indices_->Release();
+        device_->Release();
     }
 
     ULONG references_ = 1;
-    d3d9::Device* device_;
+    IDirect3DDevice9* device_;
+    IDirect3DVertexBuffer9* vertices_;
+    IDirect3DIndexBuffer9* indices_;
+    DWORD fvf_;
+    UINT stride_;
     std::vector<XFileSubset> subsets_;
+    std::vector<SubsetDraw> draws_;
     DWORD vertexCount_, faceCount_;
     std::vector<DWORD> attributes_;   // while the attribute buffer is locked
     bool attributesLocked_ = false;
-    GLuint vertexArray_ = 0, vertexBuffer_ = 0, indexBuffer_ = 0;
-    std::vector<Chunk> chunks_;
-    std::vector<std::uint32_t> firstChunk_;  // subset i's chunks: [firstChunk_[i], firstChunk_[i + 1])
-    std::vector<GLsizei> runCounts_;
-    std::vector<const void*> runOffsets_;
 };
+
+D3DPOOL PoolOf(DWORD options, DWORD systemMemory, DWORD managed)
+{
+    return options & systemMemory ? D3DPOOL_SYSTEMMEM
+           : options & managed    ? D3DPOOL_MANAGED
+                                  : D3DPOOL_DEFAULT;
+}
+
+// The vertices in the mesh's format: position, normal, the diffuse colour when the file gives
+// vertex colours (a vertex of it without one is white), texture coordinates.
+HRESULT FillVertices(IDirect3DVertexBuffer9* buffer, const XFileMesh& mesh, bool coloured)
+{
+    void* locked = nullptr;
+    const HRESULT result = buffer->Lock(0, 0, &locked, 0);
+    if (FAILED(result)) return result;
+    auto* out = static_cast<std::uint8_t*>(locked);
+    for (const XFileVertex& v : mesh.vertices) {
+        std::memcpy(out, v.position, 12);
+        std::memcpy(out + 12, v.normal, 12);
+        out += 24;
+        if (coloured) {
+            const D3DCOLOR colour =
+                v.hasColor ? D3DCOLOR_ARGB(v.color[3], v.color[0], v.color[1], v.color[2])
+                           : 0xffffffffu;
+            std::memcpy(out, &colour, 4);
+            out += 4;
+        }
+        std::memcpy(out, v.texCoord, 8);
+        out += 8;
+    }
+    return buffer->Unlock();
+}
+
+// 16-bit indices where they reach every vertex, as D3DX makes them unless asked for 32.
+HRESULT FillIndices(IDirect3DIndexBuffer9* buffer, const XFileMesh& mesh, bool sixteenBits)
+{
+    void* locked = nullptr;
+    const HRESULT result = buffer->Lock(0, 0, &locked, 0);
+    if (FAILED(result)) return result;
+    if (sixteenBits) {
+        auto* out = static_cast<std::uint16_t*>(locked);
+        for (std::uint32_t index : mesh.indices) *out++ = static_cast<std::uint16_t>(index);
+    } else {
+        std::memcpy(locked, mesh.indices.data(), mesh.indices.size() * 4);
+    }
+    return buffer->Unlock();
+}
+
+// The mesh's buffers, made and filled through the device's interface.
+HRESULT MakeMesh(IDirect3DDevice9* device, DWORD options, const XFileMesh& mesh, Mesh** made)
+{
+    const bool coloured = std::any_of(mesh.vertices.begin(), mesh.vertices.end(),
+                                      [](const XFileVertex& v) { return v.hasColor != 0; });
+    const DWORD fvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1 | (coloured ? D3DFVF_DIFFUSE : 0);
+    const UINT stride = coloured ? 36 : 32;
+    const bool sixteenBits =
+        (options & D3DXMESH_32BIT) == 0 && mesh.vertices.size() <= 0x10000u;
+    const std::uint64_t vertexBytes = std::uint64_t{stride} * mesh.vertices.size();
+    const std::uint64_t indexBytes = std::uint64_t{sixteenBits ? 2u : 4u} * mesh.indices.size();
+    if (vertexBytes > 0xffffffffu || indexBytes > 0xffffffffu) return E_OUTOFMEMORY;
+
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    IDirect3DIndexBuffer9* indices = nullptr;
+    HRESULT result = device->CreateVertexBuffer(
+        static_cast<UINT>(vertexBytes), 0, fvf,
+        PoolOf(options, D3DXMESH_VB_SYSTEMMEM, D3DXMESH_VB_MANAGED), &vertices, nullptr);
+    if (SUCCEEDED(result))
+        result = device->CreateIndexBuffer(
+            static_cast<UINT>(indexBytes), 0, sixteenBits ? D3DFMT_INDEX16 : D3DFMT_INDEX32,
+            PoolOf(options, D3DXMESH_IB_SYSTEMMEM, D3DXMESH_IB_MANAGED), &indices, nullptr);
+    if (SUCCEEDED(result)) result = FillVertices(vertices, mesh, coloured);
+    if (SUCCEEDED(result)) result = FillIndices(indices, mesh, sixteenBits);
+    if (FAILED(result)) {
+        if (vertices) vertices->Release();
+        if (indices) indices->Release();
+        return result;
+    }
+    *made = new Mesh(device, vertices, indices, fvf, stride, mesh);
+    return D3D_OK;
+}
 
 // One buffer as D3DX lays it out: the D3DXMATERIAL array, then the texture names it points to.
 Buffer* MakeMaterialBuffer(const std::vector<XFileMaterial>& materials)
@@ -265,9 +280,13 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
         WriteCachedMesh(data, mesh);
     }
 
-    auto* device = static_cast<d3d9::Device*>(pD3DDevice);
-    if (!device->MakeCurrent()) return D3DERR_DEVICELOST;
-    *ppMesh = new Mesh(device, mesh);
+    Mesh* made = nullptr;
+    {
+        const RecorderMute mute;
+        const HRESULT result = MakeMesh(pD3DDevice, Options, mesh, &made);
+        if (FAILED(result)) return result;
+    }
+    *ppMesh = made;
     if (ppMaterials) *ppMaterials = MakeMaterialBuffer(mesh.materials);
     if (pNumMaterials) *pNumMaterials = static_cast<DWORD>(mesh.materials.size());
     MarkStartupStep(pFilename);

@@ -1,10 +1,11 @@
 // The portable device draws what Direct3D 9 draws, under the viewer's own camera, light and render
 // states: the lighting facts measured on the reference, specular, point-sampled wrapped textures,
-// culling, depth, clip depth, state changed between draws, Present's stretch and text layer, and a
-// failed GL context.
+// culling, depth, clip depth, state changed between draws, Present's stretch and text layer, a
+// failed GL context, and the buffers, textures and indexed draws that D3DX makes through it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "render/device.h"
 #include "render/drawing.h"
@@ -271,6 +272,186 @@ TEST_F(DeviceDrawing, PresentCompositesTheTextLayerOnceThenClearsIt)
         EXPECT_EQ(frame.At(16, 5).g, 100);
         EXPECT_EQ(frame.At(8, 6).g, 100);
     }
+}
+
+// A vertex of the tests' own buffers: unlit, in clip space (every transform the identity).
+struct ClipVertex {
+    float x, y, z;
+    D3DCOLOR colour;
+    float u, v;
+};
+const DWORD kClipFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+// A quad over the whole view, wound clockwise, at x shifted by `dx`, in one colour.
+void WriteQuad(ClipVertex* out, float dx, D3DCOLOR colour)
+{
+    const float corners[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
+    for (int i = 0; i < 4; ++i)
+        out[i] = {corners[i][0] + dx, corners[i][1], 0.5f, colour, (corners[i][0] + 1) / 2, 0};
+}
+
+class ClientDraws : public DeviceDrawing {
+protected:
+    void SetUp() override
+    {
+        DeviceDrawing::SetUp();
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        for (D3DTRANSFORMSTATETYPE state : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION})
+            device_->SetTransform(state, &identity);
+        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+        // Eight vertices: a red quad, then a green one; six 16-bit indices of one quad.
+        ASSERT_EQ(device_->CreateVertexBuffer(8 * sizeof(ClipVertex), 0, kClipFvf,
+                                              D3DPOOL_MANAGED, &vertices_, nullptr),
+                  D3D_OK);
+        ASSERT_EQ(device_->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                             &indices_, nullptr),
+                  D3D_OK);
+        WriteVertices(0, 0xffff0000);
+        WriteVertices(4, 0xff00ff00);
+        const WORD quad[6] = {0, 1, 2, 0, 2, 3};
+        WriteIndices(quad);
+        SetBuffers();
+    }
+    void TearDown() override
+    {
+        if (vertices_) vertices_->Release();
+        if (indices_) indices_->Release();
+        DeviceDrawing::TearDown();
+    }
+    void WriteVertices(UINT first, D3DCOLOR colour, float dx = 0)
+    {
+        void* data = nullptr;
+        ASSERT_EQ(vertices_->Lock(first * sizeof(ClipVertex), 4 * sizeof(ClipVertex), &data, 0),
+                  D3D_OK);
+        WriteQuad(static_cast<ClipVertex*>(data), dx, colour);
+        ASSERT_EQ(vertices_->Unlock(), D3D_OK);
+    }
+    void WriteIndices(const WORD (&quad)[6])
+    {
+        void* data = nullptr;
+        ASSERT_EQ(indices_->Lock(0, 0, &data, 0), D3D_OK);
+        std::copy_n(quad, 6, static_cast<WORD*>(data));
+        ASSERT_EQ(indices_->Unlock(), D3D_OK);
+    }
+    void SetBuffers()
+    {
+        device_->SetFVF(kClipFvf);
+        device_->SetStreamSource(0, vertices_, 0, sizeof(ClipVertex));
+        device_->SetIndices(indices_);
+    }
+    // The pixel at (x, centre) of a frame that draws the quad from the base vertex given.
+    test::Rgb QuadPixel(INT baseVertex, int x = kSize / 2)
+    {
+        const test::Frame frame = Frame([&] {
+            EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, baseVertex, 0, 4, 0, 2),
+                      D3D_OK);
+        });
+        if (frame.width != kSize) return {-1, -1, -1};
+        return frame.At(x, kSize / 2);
+    }
+
+    IDirect3DVertexBuffer9* vertices_ = nullptr;
+    IDirect3DIndexBuffer9* indices_ = nullptr;
+};
+
+bool operator==(const test::Rgb& a, const test::Rgb& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+
+// The base vertex picks the quad; a D3DCOLOR's bytes read as its colour; a buffer written after a
+// draw that the view left out is drawn anew: its bounds do not outlive the write.
+TEST_F(ClientDraws, IndexedDrawsShowWhatTheBuffersHoldNow)
+{
+    EXPECT_TRUE(QuadPixel(4) == (test::Rgb{0, 255, 0}));
+    WriteVertices(0, 0xff0000ff, 5.0f);   // wholly to the right of the view
+    EXPECT_TRUE(QuadPixel(0) == (test::Rgb{100, 100, 100}));
+    WriteVertices(0, 0xff0000ff);
+    EXPECT_TRUE(QuadPixel(0) == (test::Rgb{0, 0, 255}));
+}
+
+// A texture made and filled through its lock, A8R8G8B8: a red texel, then a blue one, across.
+TEST_F(ClientDraws, TexturesShowTheTexelsWrittenThroughTheirLock)
+{
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(2, 1, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
+                                     nullptr),
+              D3D_OK);
+    EXPECT_EQ(texture->GetLevelCount(), 2u);
+    D3DLOCKED_RECT rect{};
+    ASSERT_EQ(texture->LockRect(0, &rect, nullptr, 0), D3D_OK);
+    const BYTE texels[8] = {0, 0, 255, 255, 255, 0, 0, 255};
+    std::copy_n(texels, 8, static_cast<BYTE*>(rect.pBits));
+    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+    WriteVertices(0, 0xffffffff);
+    device_->SetTexture(0, texture);
+    EXPECT_TRUE(QuadPixel(0, kSize / 4) == (test::Rgb{255, 0, 0}));
+    EXPECT_TRUE(QuadPixel(0, kSize * 3 / 4) == (test::Rgb{0, 0, 255}));
+    device_->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+// What the device refuses, each after the buffers of the fixture were set: out-of-range locks
+// and draws fail rather than read or write past a buffer, and draw nothing.
+TEST_F(ClientDraws, LocksAndDrawsOutsideTheirBuffersFail)
+{
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
+                                     nullptr),
+              D3D_OK);
+    void* data = nullptr;
+    D3DLOCKED_RECT rect{};
+    const auto draw = [&](UINT start, UINT faces) {
+        return device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 8, start, faces);
+    };
+    const struct {
+        const char* what;
+        std::function<HRESULT()> call;
+    } rows[] = {
+        {"lock past the end", [&] { return vertices_->Lock(190, 8, &data, 0); }},
+        {"lock while locked",
+         [&] {
+             indices_->Lock(0, 0, &data, D3DLOCK_READONLY);
+             const HRESULT second = indices_->Lock(0, 0, &data, 0);
+             indices_->Unlock();
+             return second;
+         }},
+        {"unlock when not locked", [&] { return vertices_->Unlock(); }},
+        {"texture level past the chain", [&] { return texture->LockRect(1, &rect, nullptr, 0); }},
+        {"texture unlock when not locked", [&] { return texture->UnlockRect(0); }},
+        {"faces past the indices", [&] { return draw(3, 2); }},
+        {"an index past the vertices",
+         [&] {
+             WriteIndices({0, 1, 2, 0, 2, 8});
+             const HRESULT result = draw(0, 2);
+             WriteIndices({0, 1, 2, 0, 2, 3});
+             return result;
+         }},
+        {"a base past the vertices",
+         [&] { return device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 5, 0, 4, 0, 2); }},
+        {"a stride shorter than the format",
+         [&] {
+             device_->SetStreamSource(0, vertices_, 0, 12);
+             return draw(0, 2);
+         }},
+        {"no indices",
+         [&] {
+             device_->SetIndices(nullptr);
+             return draw(0, 2);
+         }},
+        {"a format without positions", [&] { return device_->SetFVF(D3DFVF_NORMAL); }},
+        {"no faces", [&] { return draw(0, 0); }},
+    };
+    for (const auto& row : rows) {
+        SetBuffers();
+        const test::Frame frame =
+            Frame([&] { EXPECT_EQ(row.call(), D3DERR_INVALIDCALL) << row.what; });
+        EXPECT_TRUE(frame.At(kSize / 2, kSize / 2) == (test::Rgb{100, 100, 100})) << row.what;
+    }
+    SetBuffers();
+    EXPECT_TRUE(QuadPixel(0) == (test::Rgb{255, 0, 0})) << "the buffers are whole";
+    texture->Release();
 }
 
 TEST(DeviceCreation, WindowWithoutGLFailsWithANullDeviceForBothTypes)

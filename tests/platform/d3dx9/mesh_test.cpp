@@ -1,7 +1,7 @@
 // D3DXLoadMeshFromXA and D3DXCreateTextureFromFileA on small files: materials in file order with
 // their texture names, subset i drawing exactly the faces of material i, frames, quads, normals,
-// UVs and image formats on screen, files found as Windows finds them, failures that leave every
-// output alone, and the leaving out of faces that the view cannot show.
+// UVs, image formats on screen and their mip chains, files found as Windows finds them, failures
+// that leave every output alone, and the leaving out of faces that the view cannot show.
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
@@ -177,6 +177,32 @@ TEST_F(XFile, TexturesOfEveryFormatShowWhereTheirCoordinatesPutThem)
     EXPECT_EQ(shown("/q.png", -2.5f, 1.5f), (std::vector<int>{255, 0, 0}));
     EXPECT_EQ(shown("/q.png", -1.5f, 1.5f), (std::vector<int>{0, 255, 0}));
     EXPECT_EQ(shown("/q.png", -2.5f, 0.5f), (std::vector<int>{0, 0, 255}));
+
+    // Below level 0 the whole chain, as Direct3D's mip filtering would read it: each texel the
+    // mean of the two by two above it, in A8R8G8B8's bytes. A 4 by 2 image, its left half
+    // (200, 120, 40), its right half black.
+    std::vector<std::uint8_t> halves;
+    for (int texel = 0; texel < 8; ++texel) {
+        const bool left = texel % 4 < 2;
+        halves.insert(halves.end(), {std::uint8_t(left ? 200 : 0), std::uint8_t(left ? 120 : 0),
+                                     std::uint8_t(left ? 40 : 0)});
+    }
+    ASSERT_NE(stbi_write_png((folder.path + "/halves.png").c_str(), 4, 2, 3, halves.data(), 12), 0);
+    IDirect3DTexture9* chain = nullptr;
+    ASSERT_EQ(D3DXCreateTextureFromFileA(device_, (folder.path + "/halves.png").c_str(), &chain),
+              D3D_OK);
+    ASSERT_EQ(chain->GetLevelCount(), 3u);
+    const std::vector<std::vector<int>> levels = {{40, 120, 200, 255, 0, 0, 0, 255},
+                                                  {20, 60, 100, 255}};
+    for (UINT level = 1; level <= 2; ++level) {
+        D3DLOCKED_RECT rect{};
+        ASSERT_EQ(chain->LockRect(level, &rect, nullptr, D3DLOCK_READONLY), D3D_OK);
+        const auto* bytes = static_cast<const std::uint8_t*>(rect.pBits);
+        EXPECT_EQ(std::vector<int>(bytes, bytes + levels[level - 1].size()), levels[level - 1])
+            << level;
+        chain->UnlockRect(level);
+    }
+    chain->Release();
 
     std::vector<std::uint8_t> rgb, rgba;
     for (int i = 0; i < 64; ++i) {
