@@ -38,7 +38,8 @@ TEST(FormatScenes, DrawAsWinesD3dxDraws)
     for (const char* scene : {"materials_by_name", "two_meshes", "vertex_colors", "dds_textures",
                               "whole_numbers", "npot_texture", "skinned_strip", "max_box",
                               "turned_frames_bin", "decl_data", "skinned_bin", "skinned_bzip",
-                              "skinned_bin64", "partial_colours", "mixed_colours"}) {
+                              "skinned_bin64", "partial_colours", "partial_colours_bin",
+                              "mixed_colours"}) {
         SCOPED_TRACE(scene);
         const fs::path previous = fs::current_path();
         fs::current_path(kFormats);
