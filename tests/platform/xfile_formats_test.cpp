@@ -1,8 +1,9 @@
 // X files and textures in the forms that modelling tools and hand-editors write
 // (tests/platform/data/formats: materials by name and in several meshes' lists, vertex colours,
-// every DDS format, whole numbers, sides that are not powers of two, a skinned and animated
-// character in text, binary (32- and 64-bit floats) and compressed binary, a 3ds Max box, a binary file under scaled and
-// turned frames, DeclData), each scene drawn by
+// given in part and beside a mesh without them, every DDS format, whole numbers, sides that are
+// not powers of two, a skinned and animated character in text, binary (32- and 64-bit floats)
+// and compressed binary, a 3ds Max box, a binary file under scaled and turned frames, DeclData),
+// each scene drawn by
 // crs-probe as Wine's D3DX draws it; DDS texels, alpha included, against ImageMagick's decoding;
 // and the device's material colour sources.
 #include <gtest/gtest.h>
@@ -37,7 +38,8 @@ TEST(FormatScenes, DrawAsWinesD3dxDraws)
     for (const char* scene : {"materials_by_name", "two_meshes", "vertex_colors", "dds_textures",
                               "whole_numbers", "npot_texture", "skinned_strip", "max_box",
                               "turned_frames_bin", "decl_data", "skinned_bin", "skinned_bzip",
-                              "skinned_bin64"}) {
+                              "skinned_bin64", "partial_colours", "partial_colours_bin",
+                              "mixed_colours"}) {
         SCOPED_TRACE(scene);
         const fs::path previous = fs::current_path();
         fs::current_path(kFormats);

@@ -54,10 +54,13 @@
 //      GetNumVertices, LockAttributeBuffer with D3DLOCK_READONLY: each face's subset), reference
 //      counts
 //  [x] A mesh's buffers: D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, with D3DFVF_DIFFUSE when the
-//      file gives vertex colours; 16-bit indices up to 65536 vertices unless D3DXMESH_32BIT asks
-//      for 32; pools as the options name them (D3DXMESH_SYSTEMMEM: D3DPOOL_SYSTEMMEM). DrawSubset
-//      sets the format, stream 0 and the indices, then draws the subset's faces with one
-//      DrawIndexedPrimitive and returns its result
+//      file gives vertex colours (as Wine's D3DX: a vertex that its mesh's MeshVertexColors does
+//      not list is white, one listed twice takes its last entry, and in a file of several meshes
+//      those of a mesh without colours are 0, lit by the ambient term alone); 16-bit indices up
+//      to 65536 vertices unless D3DXMESH_32BIT asks for 32; pools as the options name them
+//      (D3DXMESH_SYSTEMMEM: D3DPOOL_SYSTEMMEM). DrawSubset sets the format, stream 0 and the
+//      indices, then draws the subset's faces with one DrawIndexedPrimitive and returns its
+//      result
 //  [x] A texture: CreateTexture of D3DFMT_A8R8G8B8 in D3DPOOL_MANAGED with the whole mip chain,
 //      level 0 the image, each level below the box filter of the one above (D3DX's default mip
 //      filter), every level filled through LockRect; its largest side from GetDeviceCaps
@@ -72,10 +75,8 @@
 //  [ ] writable attribute buffers: a lock without D3DLOCK_READONLY fails with D3DERR_INVALIDCALL
 //      (the faces are grouped by subset on the GPU once, at load); GetAttributeTable
 //  [ ] a DDS file's own mip levels below the first are checked but not kept: the chain is made
-//      from level 0 (the default point filter never samples it); a file whose meshes give vertex
-//      colours to some vertices only: those without one are white (the reference's choice there
-//      is not measured); DDS cube maps, volumes, DX10 headers and luminance formats; the other D3DX
-//      functions
+//      from level 0 (the default point filter never samples it); DDS cube maps, volumes, DX10
+//      headers and luminance formats; the other D3DX functions
 //  [ ] Assimp parses in a child process, so a hostile file that crashes or hangs it, or has it
 //      allocate more than 4 GiB (a count of a billion vertices), only fails the load; but an
 //      out-of-range normal index that lands in readable memory gives arbitrary normals, and an

@@ -159,7 +159,9 @@ D3DPOOL PoolOf(DWORD options, DWORD systemMemory, DWORD managed)
 }
 
 // The vertices in the mesh's format: position, normal, the diffuse colour when the file gives
-// vertex colours (a vertex of it without one is white), texture coordinates.
+// vertex colours, texture coordinates. Every vertex of a mesh that lists colours has one (the
+// reader makes unlisted ones white); in a file of several meshes, the vertices of a mesh without
+// colours are 0, black and clear, as D3DX leaves them (diffuse lighting then gives nothing).
 HRESULT FillVertices(IDirect3DVertexBuffer9* buffer, const XFileMesh& mesh, bool coloured)
 {
     void* locked = nullptr;
@@ -173,7 +175,7 @@ HRESULT FillVertices(IDirect3DVertexBuffer9* buffer, const XFileMesh& mesh, bool
         if (coloured) {
             const D3DCOLOR colour =
                 v.hasColor ? D3DCOLOR_ARGB(v.color[3], v.color[0], v.color[1], v.color[2])
-                           : 0xffffffffu;
+                           : 0u;
             std::memcpy(out, &colour, 4);
             out += 4;
         }

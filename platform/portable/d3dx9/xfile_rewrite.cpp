@@ -5,9 +5,13 @@
 // outside a list are dropped. D3DXLoadMeshFromX draws frames, meshes and materials alone: every
 // other object (templates, skins, animations, the exporter's own objects) is dropped, so that
 // Assimp neither trips on forms it reads differently (animation keys) nor spends itself on a
-// hostile skin.
+// hostile skin. A MeshVertexColors that lists only some vertices, or one twice, which Assimp
+// refuses, is written out whole: D3DX makes an unlisted vertex white and takes a vertex's last
+// entry.
 #include "platform/portable/d3dx9/xfile_rewrite.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -43,7 +47,9 @@ struct Rewrite {
     std::map<std::string, std::size_t> materials;    // name -> its header's first token
     std::string out;
     std::size_t limit;
+    std::size_t floatSize;                           // a binary file's floats: 4 or 8 bytes
     std::size_t materialCount = 0;
+    double meshVertices = 0;                         // the vertex count of the mesh being copied
 
     std::string Text(std::size_t t) const
     {
@@ -67,10 +73,107 @@ struct Rewrite {
         }
         return out.size() <= limit;
     }
+    // The numbers of tokens [first, end), text or binary, in file order, at most `most` of them.
+    std::vector<double> Numbers(std::size_t first, std::size_t end, std::size_t most) const;
+    // A MeshVertexColors object whose body is tokens [first, close), written with one entry per
+    // vertex of its mesh; false on an entry for a vertex that the mesh does not have.
+    bool WholeColours(std::size_t first, std::size_t close);
     // Tokens [first, end) of an object whose parent is of type `parent`, `depth` objects down
     // (a reference's copy counts as one more: a material that names itself nests without end).
     bool Copy(std::size_t first, std::size_t end, const std::string& parent, std::size_t depth);
 };
+
+std::vector<double> Rewrite::Numbers(std::size_t first, std::size_t end, std::size_t most) const
+{
+    std::vector<double> numbers;
+    for (std::size_t t = first; t < end && numbers.size() < most; ++t) {
+        const std::uint8_t* at = data.data() + tokens[t].begin;
+        if (text) {
+            if (tokens[t].kind != XToken::Word) continue;
+            const std::string word = Text(t);
+            char* stop = nullptr;
+            const double value = std::strtod(word.c_str(), &stop);
+            if (stop != word.c_str()) numbers.push_back(value);
+            continue;
+        }
+        if (tokens[t].kind != XToken::Data) continue;
+        const std::uint16_t code = static_cast<std::uint16_t>(at[0] | at[1] << 8);
+        std::uint32_t count = 1, word = 0;
+        std::size_t item = 4, offset = 2;
+        if (code == 6 || code == 7) {
+            std::memcpy(&count, at + 2, 4);
+            offset = 6;
+            if (code == 7) item = floatSize;
+        } else if (code != 3) {
+            continue;
+        }
+        for (std::uint32_t i = 0; i < count && numbers.size() < most; ++i, offset += item) {
+            if (code != 7) {
+                std::memcpy(&word, at + offset, 4);
+                numbers.push_back(word);
+            } else if (item == 4) {
+                float value;
+                std::memcpy(&value, at + offset, 4);
+                numbers.push_back(value);
+            } else {
+                double value;
+                std::memcpy(&value, at + offset, 8);
+                numbers.push_back(value);
+            }
+        }
+    }
+    return numbers;
+}
+
+bool Rewrite::WholeColours(std::size_t first, std::size_t close)
+{
+    const std::vector<double> listed = Numbers(first, close, 1 + 5 * (data.size() / 2));
+    // A vertex takes six bytes of a file at the least: a larger count is not believed.
+    if (listed.empty() || meshVertices > double(data.size() / 6)) return false;
+    const auto vertices = static_cast<std::size_t>(meshVertices);
+    std::vector<double> colours(4 * vertices, 1.0);
+    const std::size_t entries = static_cast<std::size_t>(listed[0]);
+    if (listed[0] < 0 || entries > (listed.size() - 1) / 5) return false;
+    for (std::size_t e = 0; e < entries; ++e) {
+        const double index = listed[1 + 5 * e];
+        if (index < 0 || index >= meshVertices) return false;
+        std::memcpy(&colours[4 * static_cast<std::size_t>(index)], &listed[2 + 5 * e],
+                    4 * sizeof(double));
+    }
+    char number[64];
+    if (text) {
+        std::snprintf(number, sizeof number, "%zu;", vertices);
+        out += number;
+        for (std::size_t v = 0; v < vertices; ++v) {
+            std::snprintf(number, sizeof number, "%zu;%.6f;%.6f;%.6f;%.6f;;%c", v, colours[4 * v],
+                          colours[4 * v + 1], colours[4 * v + 2], colours[4 * v + 3],
+                          v + 1 < vertices ? ',' : ';');
+            out += number;
+            if (out.size() > limit) return false;
+        }
+        out += "}";
+        return out.size() <= limit;
+    }
+    const auto put = [this](std::uint32_t value, std::size_t bytes) {
+        for (std::size_t b = 0; b < bytes; ++b) out += static_cast<char>(value >> (8 * b) & 0xff);
+    };
+    put(6, 2), put(1, 4), put(static_cast<std::uint32_t>(vertices), 4);
+    for (std::size_t v = 0; v < vertices; ++v) {
+        put(6, 2), put(1, 4), put(static_cast<std::uint32_t>(v), 4);
+        put(7, 2), put(4, 4);
+        for (int k = 0; k < 4; ++k) {
+            if (floatSize == 4) {
+                const float value = static_cast<float>(colours[4 * v + k]);
+                out.append(reinterpret_cast<const char*>(&value), 4);
+            } else {
+                out.append(reinterpret_cast<const char*>(&colours[4 * v + k]), 8);
+            }
+        }
+        if (out.size() > limit) return false;
+    }
+    put(11, 2);
+    return out.size() <= limit;
+}
 
 bool Rewrite::Copy(std::size_t first, std::size_t end, const std::string& parent,
                    std::size_t depth)
@@ -96,7 +199,14 @@ bool Rewrite::Copy(std::size_t first, std::size_t end, const std::string& parent
         } else if (Drawn(type, parent) && (type != "Material" || parent == "MeshMaterialList")) {
             // Objects that D3DX does not draw are dropped, and a material outside a list is
             // written only where a list names it.
-            if (!Emit(start, t + 1) || !Copy(t + 1, close + 1, type, depth + 1)) return false;
+            if (!Emit(start, t + 1)) return false;
+            if (type == "Mesh") {
+                const std::vector<double> count = Numbers(t + 1, close, 1);
+                meshVertices = count.empty() ? 0 : count[0];
+            }
+            if (type == "MeshVertexColors" ? !WholeColours(t + 1, close)
+                                           : !Copy(t + 1, close + 1, type, depth + 1))
+                return false;
         }
         t = close;
         pending = close + 1;
@@ -122,7 +232,8 @@ bool NormaliseXFile(std::vector<std::uint8_t>& data)
         return false;
     // A file of references to one large material would otherwise grow without bound.
     Rewrite rewrite{data, tokens, text, std::vector<std::size_t>(tokens.size()),
-                    std::vector<std::size_t>(tokens.size()), {}, {}, 16 * data.size() + (1u << 20)};
+                    std::vector<std::size_t>(tokens.size()), {}, {}, 16 * data.size() + (1u << 20),
+                    std::memcmp(data.data() + 12, "0064", 4) ? 4u : 8u};
     std::vector<std::size_t> open;
     for (std::size_t t = 0; t < tokens.size(); ++t) {
         if (tokens[t].kind == XToken::Open) {
