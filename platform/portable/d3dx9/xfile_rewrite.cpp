@@ -128,15 +128,17 @@ std::vector<double> Rewrite::Numbers(std::size_t first, std::size_t end, std::si
 bool Rewrite::WholeColours(std::size_t first, std::size_t close)
 {
     const std::vector<double> listed = Numbers(first, close, 1 + 5 * (data.size() / 2));
-    // A vertex takes six bytes of a file at the least: a larger count is not believed.
-    if (listed.empty() || meshVertices > double(data.size() / 6)) return false;
+    // A vertex takes six bytes of a file at the least: a larger count is not believed. The
+    // counts are checked before they are converted, so that a negative one or a NaN is refused.
+    if (listed.empty() || !(meshVertices >= 0 && meshVertices <= double(data.size() / 6)) ||
+        !(listed[0] >= 0 && listed[0] <= double((listed.size() - 1) / 5)))
+        return false;
     const auto vertices = static_cast<std::size_t>(meshVertices);
     std::vector<double> colours(4 * vertices, 1.0);
-    const std::size_t entries = static_cast<std::size_t>(listed[0]);
-    if (listed[0] < 0 || entries > (listed.size() - 1) / 5) return false;
+    const auto entries = static_cast<std::size_t>(listed[0]);
     for (std::size_t e = 0; e < entries; ++e) {
         const double index = listed[1 + 5 * e];
-        if (index < 0 || index >= meshVertices) return false;
+        if (!(index >= 0 && index < meshVertices)) return false;
         std::memcpy(&colours[4 * static_cast<std::size_t>(index)], &listed[2 + 5 * e],
                     4 * sizeof(double));
     }
