@@ -203,7 +203,11 @@ bool Rewrite::Copy(std::size_t first, std::size_t end, const std::string& parent
             // written only where a list names it.
             if (!Emit(start, t + 1)) return false;
             if (type == "Mesh") {
-                const std::vector<double> count = Numbers(t + 1, close, 1);
+                // The count leads the mesh's own data: a number inside a child object is not it,
+                // or the count would change once the objects before it are dropped.
+                std::size_t own = t + 1;
+                while (own < close && tokens[own].kind != XToken::Open) ++own;
+                const std::vector<double> count = Numbers(t + 1, own, 1);
                 meshVertices = count.empty() ? 0 : count[0];
             }
             if (type == "MeshVertexColors" ? !WholeColours(t + 1, close)
