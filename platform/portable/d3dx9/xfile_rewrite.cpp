@@ -139,8 +139,13 @@ bool Rewrite::WholeColours(std::size_t first, std::size_t close)
     for (std::size_t e = 0; e < entries; ++e) {
         const double index = listed[1 + 5 * e];
         if (!(index >= 0 && index < meshVertices)) return false;
-        std::memcpy(&colours[4 * static_cast<std::size_t>(index)], &listed[2 + 5 * e],
-                    4 * sizeof(double));
+        // D3DX clamps each channel to [0, 1] as it makes a D3DCOLOR, so clamping here changes
+        // no colour, keeps each entry within its line and leaves no NaN to convert.
+        for (std::size_t k = 0; k < 4; ++k) {
+            const double channel = listed[2 + 5 * e + k];
+            colours[4 * static_cast<std::size_t>(index) + k] =
+                !(channel > 0) ? 0.0 : (channel > 1 ? 1.0 : channel);
+        }
     }
     char number[64];
     if (text) {
