@@ -138,7 +138,7 @@ bool Rewrite::WholeColours(std::size_t first, std::size_t close)
     const auto entries = static_cast<std::size_t>(listed[0]);
     for (std::size_t e = 0; e < entries; ++e) {
         const double index = listed[1 + 5 * e];
-        if (!(index >= 0 && index < meshVertices)) return false;
+        if (!(index >= 0 && index < static_cast<double>(vertices))) return false;
         // D3DX clamps each channel to [0, 1] as it makes a D3DCOLOR, so clamping here changes
         // no colour, keeps each entry within its line and leaves no NaN to convert.
         for (std::size_t k = 0; k < 4; ++k) {
