@@ -128,6 +128,13 @@ std::vector<double> Rewrite::Numbers(std::size_t first, std::size_t end, std::si
 bool Rewrite::WholeColours(std::size_t first, std::size_t close)
 {
     const std::vector<double> listed = Numbers(first, close, 1 + 5 * (data.size() / 2));
+    // A list that already names every vertex it counts, in order, is what Assimp takes: it is
+    // written as it stands, so that a rewritten file is rewritten to itself.
+    bool inOrder = !listed.empty() && listed[0] >= 0 &&
+                   listed[0] * 5 + 1 <= static_cast<double>(listed.size());
+    for (std::size_t e = 0; inOrder && static_cast<double>(e) < listed[0]; ++e)
+        inOrder = listed[1 + 5 * e] == static_cast<double>(e);
+    if (inOrder) return Emit(first, close + 1);
     // A vertex takes six bytes of a file at the least: a larger count is not believed. The
     // counts are checked before they are converted, so that a negative one or a NaN is refused.
     if (listed.empty() || !(meshVertices >= 0 && meshVertices <= double(data.size() / 6)) ||
@@ -149,16 +156,18 @@ bool Rewrite::WholeColours(std::size_t first, std::size_t close)
     }
     char number[64];
     if (text) {
-        std::snprintf(number, sizeof number, "%zu;", vertices);
+        // Laid out as the rest of the text is written (AppendXFileText), so that the list reads
+        // back as it stands.
+        std::snprintf(number, sizeof number, "%zu; ", vertices);
         out += number;
         for (std::size_t v = 0; v < vertices; ++v) {
-            std::snprintf(number, sizeof number, "%zu;%.6f;%.6f;%.6f;%.6f;;%c", v, colours[4 * v],
-                          colours[4 * v + 1], colours[4 * v + 2], colours[4 * v + 3],
-                          v + 1 < vertices ? ',' : ';');
+            std::snprintf(number, sizeof number, "%zu; %.6f; %.6f; %.6f; %.6f;; ", v,
+                          colours[4 * v], colours[4 * v + 1], colours[4 * v + 2],
+                          colours[4 * v + 3]);
             out += number;
             if (out.size() > limit) return false;
         }
-        out += "}";
+        out += "} ";
         return out.size() <= limit;
     }
     const auto put = [this](std::uint32_t value, std::size_t bytes) {
@@ -208,12 +217,14 @@ bool Rewrite::Copy(std::size_t first, std::size_t end, const std::string& parent
             // written only where a list names it.
             if (!Emit(start, t + 1)) return false;
             if (type == "Mesh") {
-                // The count leads the mesh's own data: a number inside a child object is not it,
-                // or the count would change once the objects before it are dropped.
-                std::size_t own = t + 1;
-                while (own < close && tokens[own].kind != XToken::Open) ++own;
-                const std::vector<double> count = Numbers(t + 1, own, 1);
-                meshVertices = count.empty() ? 0 : count[0];
+                // The count is the mesh's first token, or there is none: a number further on,
+                // or one that names a child object, could change once the objects around it
+                // are dropped.
+                meshVertices = 0;
+                if (t + 2 < close && tokens[t + 2].kind != XToken::Open) {
+                    const std::vector<double> count = Numbers(t + 1, t + 2, 1);
+                    if (!count.empty()) meshVertices = count[0];
+                }
             }
             if (type == "MeshVertexColors" ? !WholeColours(t + 1, close)
                                            : !Copy(t + 1, close + 1, type, depth + 1))
