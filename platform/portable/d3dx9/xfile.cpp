@@ -55,10 +55,10 @@ XFileMaterial ConvertMaterial(const aiMaterial& source)
     return out;
 }
 
-// D3DX keeps vertex colours as D3DCOLOR: each channel clamped and rounded to a byte.
+// D3DX keeps vertex colours as D3DCOLOR: each channel clamped and rounded to a byte (a NaN to 0).
 std::uint8_t ColorByte(float channel)
 {
-    const float clamped = channel < 0.0f ? 0.0f : (channel > 1.0f ? 1.0f : channel);
+    const float clamped = !(channel > 0.0f) ? 0.0f : (channel > 1.0f ? 1.0f : channel);
     return static_cast<std::uint8_t>(clamped * 255.0f + 0.5f);
 }
 
