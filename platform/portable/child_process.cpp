@@ -269,20 +269,32 @@ bool ReceiveAnswer(std::vector<std::uint8_t>& answer, std::size_t size, Clock::t
     return true;
 }
 
-}  // namespace
-
-bool RunInWorker(WorkerJob job, int argument, const std::vector<std::uint8_t>& input,
-                 std::vector<std::uint8_t>& answer, int timeoutMs, std::size_t maxBytes)
+// Under workerLock: a worker of this process that is idle, started when there was none.
+bool ReadyWorker()
 {
-    answer.clear();
-    const std::lock_guard<std::mutex> hold(workerLock);
     // A process forked from this one inherits the record of a worker that is not its own.
     if (worker.pid != 0 && worker.owner != ::getpid()) {
         ::close(worker.socket);
         worker = Worker{};
     }
     if (worker.pid != 0 && !WorkerIdle()) StopWorker();
-    if (worker.pid == 0 && !StartWorker()) return false;
+    return worker.pid != 0 || StartWorker();
+}
+
+}  // namespace
+
+bool StartWorkerNow()
+{
+    const std::lock_guard<std::mutex> hold(workerLock);
+    return ReadyWorker();
+}
+
+bool RunInWorker(WorkerJob job, int argument, const std::vector<std::uint8_t>& input,
+                 std::vector<std::uint8_t>& answer, int timeoutMs, std::size_t maxBytes)
+{
+    answer.clear();
+    const std::lock_guard<std::mutex> hold(workerLock);
+    if (!ReadyWorker()) return false;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     const Request request{job, argument, input.size()};
     Reply reply{};

@@ -24,6 +24,11 @@ using WorkerJob = bool (*)(const std::vector<std::uint8_t>& input, int argument,
 bool RunInWorker(WorkerJob job, int argument, const std::vector<std::uint8_t>& input,
                  std::vector<std::uint8_t>& answer, int timeoutMs, std::size_t maxBytes);
 
+// Starts the desktop's worker now, when none is running, rather than at the first request: called
+// before the program loads its large libraries and starts its threads, it forks a small process of
+// one thread. False when no worker could be started.
+bool StartWorkerNow();
+
 // The worker's side: runs `job` in this process; true with its output when it returned true, false
 // with `output` empty when it refused or threw.
 bool RunJobHere(WorkerJob job, int argument, const std::vector<std::uint8_t>& input,

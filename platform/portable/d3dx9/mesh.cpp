@@ -11,8 +11,8 @@
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/frame_rate.h"
 #include "platform/portable/d3dx9/d3dx9.h"
-#include "platform/portable/d3dx9/mesh_cache.h"
 #include "platform/portable/d3dx9/xfile.h"
+#include "platform/portable/d3dx9/xfile_read_ahead.h"
 #include "platform/portable/windows_path.h"
 
 namespace {
@@ -276,11 +276,9 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
     if (data.size() < 16 || std::memcmp(data.data(), "xof ", 4) != 0) return kNotAnXFile;
 
     XFileMesh mesh;
-    if (!ReadCachedMesh(data, mesh)) {
-        const HRESULT parsed = ReadXFile(data, mesh);
-        if (FAILED(parsed)) return parsed;
-        WriteCachedMesh(data, mesh);
-    }
+    HRESULT parsed = S_OK;
+    if (!TakeXFileReadAhead(data, parsed, mesh)) parsed = ReadXFile(data, mesh);
+    if (FAILED(parsed)) return parsed;
 
     Mesh* made = nullptr;
     {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/portable/d3dx9/xfile_read_ahead.h"
 #include "platform/portable/frame_rate.h"
 #include "platform/portable/win32/font.h"
 #include "platform/portable/win32/internal.h"
@@ -172,6 +173,8 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     const WindowClass* windowClass = FindClass(lpClassName);
     // Only top-level windows: the viewer has one.
     if (windowClass == nullptr || hWndParent != nullptr || (dwStyle & WS_CHILD) != 0) return nullptr;
+    // The meshes to come are parsed while the window and its GL driver load.
+    StartReadingXFilesAhead();
     StartVideo();
     // Text will be drawn on the window: its font is read while the window and its GL driver load.
     StartLoadingDefaultDeviceFont();
