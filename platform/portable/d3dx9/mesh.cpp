@@ -11,7 +11,9 @@
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/frame_rate.h"
 #include "platform/portable/d3dx9/d3dx9.h"
+#ifndef _WIN32
 #include "platform/portable/d3dx9/mesh_cache.h"
+#endif
 #include "platform/portable/d3dx9/xfile.h"
 #include "platform/portable/windows_path.h"
 
@@ -90,7 +92,7 @@ public:
     // nothing and succeeds, as in D3DX.
     HRESULT DrawSubset(DWORD AttribId) override
     {
-        RecordCall("DrawSubset(%u)", AttribId);
+        RecordCall("DrawSubset(%u)", static_cast<unsigned>(AttribId));
         if (AttribId >= draws_.size() || draws_[AttribId].primCount == 0) return D3D_OK;
         const SubsetDraw& draw = draws_[AttribId];
         const RecorderMute mute;
@@ -264,7 +266,8 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
                                   LPD3DXBUFFER* ppEffectInstances, DWORD* pNumMaterials,
                                   LPD3DXMESH* ppMesh)
 {
-    RecordCall("D3DXLoadMeshFromXA(\"%s\", 0x%x)", pFilename ? pFilename : "NULL", Options);
+    RecordCall("D3DXLoadMeshFromXA(\"%s\", 0x%x)", pFilename ? pFilename : "NULL",
+               static_cast<unsigned>(Options));
     if (!pFilename || !pD3DDevice || !ppMesh) return D3DERR_INVALIDCALL;
     if (ppAdjacency || ppEffectInstances) return E_NOTIMPL;
 
@@ -276,11 +279,17 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
     if (data.size() < 16 || std::memcmp(data.data(), "xof ", 4) != 0) return kNotAnXFile;
 
     XFileMesh mesh;
+#ifdef _WIN32
+    // The Windows build keeps no mesh cache: each start parses its files.
+    const HRESULT parsed = ReadXFile(data, mesh);
+    if (FAILED(parsed)) return parsed;
+#else
     if (!ReadCachedMesh(data, mesh)) {
         const HRESULT parsed = ReadXFile(data, mesh);
         if (FAILED(parsed)) return parsed;
         WriteCachedMesh(data, mesh);
     }
+#endif
 
     Mesh* made = nullptr;
     {
