@@ -1,7 +1,8 @@
 // Running a parser of untrusted files in a worker, started once and reused: the job's input goes to
 // the worker and its answer comes back, and a crash, a hang, an oversized answer or memory beyond
 // a few gigabytes in the worker is just a failure for the caller. On the desktop the worker is a
-// forked process (child_process.cpp), in the browser a Web Worker (web/job_worker.cpp).
+// forked process (child_process.cpp), on Windows the program started again with CreateProcess
+// (child_process_windows.cpp), in the browser a Web Worker (web/job_worker.cpp).
 #pragma once
 
 #include <cstddef>
@@ -10,9 +11,10 @@
 
 // A job for the worker: reads `input` and `argument`, writes `output`; false or a throw is a
 // failure. A plain function, so that its address means the same in the worker, which is a fork of
-// this process or, in the browser, another instance of the same module, where the address is an
-// index into the function table: it must live in the program or in a library loaded before the
-// first request.
+// this process, on Windows another run of the same program (the address goes as its offset in the
+// image) or, in the browser, another instance of the same module, where the address is an index
+// into the function table: it must live in the program or in a library loaded before the first
+// request.
 using WorkerJob = bool (*)(const std::vector<std::uint8_t>& input, int argument,
                            std::vector<std::uint8_t>& output);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build as a user meets it, under Wine in a virtual X server; CASE is one of
-#   build            a GUI program importing system libraries only, its one resource the
-#                    asInvoker manifest
+#   build            both viewers GUI programs importing system libraries only, the reference
+#                    d3dx9_43.dll among them and the standalone one no D3DX nor C++ runtime DLL,
+#                    each with the asInvoker manifest as its one resource
 #   viewer           the window "crs move pos" with its client area at (4, 23), 792 by 573, under
 #                    Wine's metrics; the course and the car textured; Up moving the course under the
 #                    car; Escape ending it with status 0
@@ -10,45 +11,73 @@
 #   missing-texture  no ground.png: a message box, then the ground in its lit white material
 #   no-device        no 3D renderer: the two-line retry message, the one-line failure, status 1
 #   zip              the zip unpacked: the viewer, meshes, textures and a readme with Windows line
-#                    ends, the viewer run from there showing the road and the car
+#                    ends, the viewer run from there, with Wine's D3DX turned off, showing the road
+#                    and the car
 #   probe            the generated crs.x and F1.x loaded by the reference D3DX, with the counts
 #                    that the portable build of the probe gives
+#   two-meshes       (standalone alone) the probe on the portable D3DX drawing two_meshes.x, whose
+#                    second mesh Wine's D3DX mangles, as the Linux probe draws it: a mean of at
+#                    most 2 of 255 per channel and 99% of the pixels within 16
+# The cases run the reference, crs-move-pos-d3dx.exe on Wine's D3DX; "standalone-CASE" runs CASE
+# with crs-move-pos.exe, the viewer that the zip ships, with Wine's D3DX turned off as a Windows
+# without the DirectX runtime lacks it.
 # Usage: wine_test.sh CASE WINDOWS_BUILD_DIR TEST_DATA_DIR COURSE_DATA_DIR SEND_CLOSE CRS_PROBE
+#                     CRS_FRAME_DIFF
 set -euo pipefail
-case_name=$1 windows=$2 test_data=$3 course_data=$4 send_close=$5 native_probe=$6
+case_name=$1 windows=$2 test_data=$3 course_data=$4 send_close=$5 native_probe=$6 frame_diff=$7
 source "$(dirname "$0")/../session.sh"
-exe=$windows/crs-move-pos.exe
-[ -f "$exe" ] || fail "$exe is missing: build it with scripts/build-windows"
+exe=$windows/crs-move-pos-d3dx.exe
+d3dx=on
+if [ "${case_name#standalone-}" != "$case_name" ] || [ "$case_name" = zip ]; then
+  case_name=${case_name#standalone-}
+  exe=$windows/crs-move-pos.exe
+  d3dx=off
+fi
+standalone=$windows/crs-move-pos.exe reference=$windows/crs-move-pos-d3dx.exe
+for built in "$standalone" "$reference"; do
+  [ -f "$built" ] || fail "$built is missing: build it with scripts/build-windows"
+done
 
 roof_yellow='r>0.78&&g>0.7&&b<0.39'
 ground_green='g>r+0.1&&g>b+0.1'
 # Window $1's HEIGHT, WIDTH, X and Y as shell variables.
 geometry() { xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)='; }
 
+# The DLLs that $1 imports, in lower case.
+imports_of() {
+  x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort
+}
+
 if [ "$case_name" = build ]; then
-  headers=$(x86_64-w64-mingw32-objdump -p "$exe")
-  grep -q '(Windows GUI)' <<<"$headers" || fail "not a GUI program"
-  imports=$(sed -n 's/.*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort)
-  for dll in $imports; do
-    grep -qxE 'd3d9|d3dx9_43|gdi32|user32|kernel32|msvcrt' <<<"${dll%.dll}" ||
-      fail "imports $dll, not a system library"
+  for built in "$standalone" "$reference"; do
+    headers=$(x86_64-w64-mingw32-objdump -p "$built")
+    grep -q '(Windows GUI)' <<<"$headers" || fail "$built is not a GUI program"
+    for dll in $(imports_of "$built"); do
+      grep -qxE 'd3d9|d3dx9_43|gdi32|user32|kernel32|msvcrt' <<<"${dll%.dll}" ||
+        fail "$built imports $dll, not a system library"
+    done
+    # One resource type, RT_MANIFEST (24), with one entry, id 1.
+    resources=$(sed -n '/The .rsrc Resource Directory section/,$p' <<<"$headers")
+    grep -q 'Type Table: .*Num Names: 0, IDs: 1$' <<<"$resources" &&
+      grep -q 'Entry: ID: 0x000018' <<<"$resources" &&
+      grep -q 'Entry: ID: 0x000001' <<<"$resources" ||
+      fail "the resources of $built are not the manifest alone"
+    grep -qaF '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' "$built" ||
+      fail "$built has no asInvoker manifest"
   done
-  grep -qx d3d9.dll <<<"$imports" && grep -qx d3dx9_43.dll <<<"$imports" ||
-    fail "does not import d3d9.dll and d3dx9_43.dll: $imports"
-  # One resource type, RT_MANIFEST (24), with one entry, id 1.
-  resources=$(sed -n '/The .rsrc Resource Directory section/,$p' <<<"$headers")
-  grep -q 'Type Table: .*Num Names: 0, IDs: 1$' <<<"$resources" &&
-    grep -q 'Entry: ID: 0x000018' <<<"$resources" &&
-    grep -q 'Entry: ID: 0x000001' <<<"$resources" ||
-    fail "the resources are not the manifest alone"
-  grep -qaF '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' "$exe" ||
-    fail "no asInvoker manifest"
+  grep -qx d3d9.dll <<<"$(imports_of "$reference")" &&
+    grep -qx d3dx9_43.dll <<<"$(imports_of "$reference")" ||
+    fail "the reference does not import d3d9.dll and d3dx9_43.dll: $(imports_of "$reference")"
+  grep -qx d3d9.dll <<<"$(imports_of "$standalone")" &&
+    ! grep -q d3dx <<<"$(imports_of "$standalone")" ||
+    fail "the standalone viewer imports a D3DX or no d3d9.dll: $(imports_of "$standalone")"
   echo "ok: build"
   exit 0
 fi
 
 start_xvfb "$work"
 use_wine
+[ "$d3dx" = on ] || WINEDLLOVERRIDES+=";d3dx9_43="
 case "$case_name" in
 viewer)
   start_viewer "$test_data" wine "$exe"
@@ -153,6 +182,23 @@ probe)
   diff "$work/portable.txt" "$work/wine.txt" >&2 ||
     fail "the reference D3DX loads other counts than the portable one"
   cat "$work/wine.txt" ;;
+two-meshes)
+  [ "$d3dx" = off ] || fail "two-meshes is a case of the standalone build"
+  formats=$(dirname "$0")/../platform/data/formats
+  (cd "$formats" && exec wine "$windows/crs-probe-standalone.exe" scene two_meshes.x) \
+    >"$work/viewer.log" 2>&1 &
+  viewer_pid=$!
+  for _ in $(seq 600); do grep -q '^ready' "$work/viewer.log" && break; sleep 0.1; done
+  grep -q '^ready' "$work/viewer.log" || fail "the standalone probe did not draw two_meshes.x"
+  read -r _ left top width height < <(grep '^ready' "$work/viewer.log" | tr -d '\r')
+  import -window root -crop "${width}x${height}+${left}+${top}" +repage -strip \
+    "PNG24:$work/wine.png"
+  (cd "$formats" && SDL_VIDEODRIVER=offscreen "$native_probe" scene two_meshes.x capture \
+    "$work/linux.png") >/dev/null || fail "the Linux probe did not draw two_meshes.x"
+  "$frame_diff" "$work/linux.png" "$work/wine.png" || fail "drawn otherwise than on Linux"
+  close=$("$frame_diff" "$work/linux.png" "$work/wine.png" |
+    sed -n 's/^pixels within 16 of 255 on every channel: \([0-9]*\).*/\1/p')
+  [ "${close:-0}" -ge 99 ] || fail "only $close% of the pixels within 16" ;;
 *) fail "unknown case $case_name" ;;
 esac
 echo "ok: $case_name"

@@ -98,7 +98,7 @@
 #pragma once
 #pragma GCC system_header
 
-#include "platform/portable/d3d9/d3d9.h"
+#include "platform/portable/d3dx9/direct3d.h"
 
 #define D3DX_DEFAULT ((UINT)-1)
 #define D3DX_PI ((FLOAT)3.141592654f)

@@ -12,7 +12,9 @@
 #include "platform/portable/frame_rate.h"
 #include "platform/portable/d3dx9/d3dx9.h"
 #include "platform/portable/d3dx9/xfile.h"
+#ifndef _WIN32
 #include "platform/portable/d3dx9/xfile_read_ahead.h"
+#endif
 #include "platform/portable/windows_path.h"
 
 namespace {
@@ -90,7 +92,7 @@ public:
     // nothing and succeeds, as in D3DX.
     HRESULT DrawSubset(DWORD AttribId) override
     {
-        RecordCall("DrawSubset(%u)", AttribId);
+        RecordCall("DrawSubset(%u)", static_cast<unsigned>(AttribId));
         if (AttribId >= draws_.size() || draws_[AttribId].primCount == 0) return D3D_OK;
         const SubsetDraw& draw = draws_[AttribId];
         const RecorderMute mute;
@@ -264,7 +266,8 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
                                   LPD3DXBUFFER* ppEffectInstances, DWORD* pNumMaterials,
                                   LPD3DXMESH* ppMesh)
 {
-    RecordCall("D3DXLoadMeshFromXA(\"%s\", 0x%x)", pFilename ? pFilename : "NULL", Options);
+    RecordCall("D3DXLoadMeshFromXA(\"%s\", 0x%x)", pFilename ? pFilename : "NULL",
+               static_cast<unsigned>(Options));
     if (!pFilename || !pD3DDevice || !ppMesh) return D3DERR_INVALIDCALL;
     if (ppAdjacency || ppEffectInstances) return E_NOTIMPL;
 
@@ -277,7 +280,13 @@ HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEV
 
     XFileMesh mesh;
     HRESULT parsed = S_OK;
+#ifdef _WIN32
+    // The Windows build reads nothing ahead (its toolchain has no std::thread): each load parses
+    // its own file.
+    parsed = ReadXFile(data, mesh);
+#else
     if (!TakeXFileReadAhead(data, parsed, mesh)) parsed = ReadXFile(data, mesh);
+#endif
     if (FAILED(parsed)) return parsed;
 
     Mesh* made = nullptr;

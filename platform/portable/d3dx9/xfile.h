@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable/d3d9/d3d9.h"
+#include "platform/portable/d3dx9/direct3d.h"
 
 struct aiScene;
 
