@@ -42,6 +42,8 @@ struct ReadsAhead {
 
 std::atomic<ReadsAhead*> started{nullptr};
 
+// The page has no threads and no working folder of files to read ahead.
+#ifndef __EMSCRIPTEN__
 bool IsXFileName(const std::filesystem::path& name)
 {
     std::string extension = name.extension().string();
@@ -113,6 +115,7 @@ void ReadAndParse(ReadsAhead* reads)
         reads->changed.notify_all();
     }
 }
+#endif
 
 }  // namespace
 
