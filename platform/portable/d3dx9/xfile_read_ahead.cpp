@@ -19,10 +19,6 @@
 
 namespace {
 
-// A folder full of models is not parsed whole on the chance that some are loaded.
-constexpr std::size_t kMaxFiles = 8;
-constexpr std::uintmax_t kMaxBytes = std::uintmax_t{64} << 20;
-
 struct ReadAhead {
     std::string path;
     std::vector<std::uint8_t> data;
@@ -44,6 +40,10 @@ std::atomic<ReadsAhead*> started{nullptr};
 
 // The page has no threads and no working folder of files to read ahead.
 #ifndef __EMSCRIPTEN__
+// A folder full of models is not parsed whole on the chance that some are loaded.
+constexpr std::size_t kMaxFiles = 8;
+constexpr std::uintmax_t kMaxBytes = std::uintmax_t{64} << 20;
+
 bool IsXFileName(const std::filesystem::path& name)
 {
     std::string extension = name.extension().string();
