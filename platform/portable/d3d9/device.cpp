@@ -3,6 +3,7 @@
 // textures made, Clear and the scene brackets. Draws live in draw.cpp, Present in present.cpp.
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "platform/portable/call_recorder.h"
 #include "platform/portable/frame_rate.h"
@@ -62,6 +63,20 @@ void SetDefaultRenderStates(DWORD* states, bool depthBuffer)
     states[D3DRS_LOCALVIEWER] = TRUE;
 }
 
+// The lights that light: enabled and directional.
+bool Lights(const D3DLIGHT9& light, bool enabled)
+{
+    return enabled && light.Type == D3DLIGHT_DIRECTIONAL;
+}
+
+// The states whose programs are made with the device, so that their first draws wait for no
+// compiler: one directional light without a specular colour on meshes without vertex colours,
+// textured or not, as the viewer draws its course and car.
+constexpr unsigned kEarlyStates[] = {
+    kStateLighting | 1u << kStateLightCountShift,
+    kStateLighting | kStateTextured | 1u << kStateLightCountShift,
+};
+
 }  // namespace
 
 GLuint CreateColorTexture(GLenum format, int width, int height, GLint filter)
@@ -104,7 +119,7 @@ Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
         return nullptr;
     }
     MarkStartupStep("GL context");
-    if (!CreatePipeline(device->pipeline_) || !device->CreateTargets(width, height, depthBuffer)) {
+    if (!CreatePipeline(device->pipeline_, kEarlyStates, std::size(kEarlyStates)) || !device->CreateTargets(width, height, depthBuffer)) {
         device->DropReference();
         return nullptr;
     }
@@ -193,7 +208,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
                    name ? name : number, Value);
     }
     if (static_cast<DWORD>(State) >= kRenderStateCount) return D3DERR_INVALIDCALL;
-    if (renderStates_[State] != Value) dirty_ |= kLightingDirty;
+    if (renderStates_[State] != Value) ++lightingGeneration_;
     renderStates_[State] = Value;
     return D3D_OK;
 }
@@ -268,9 +283,12 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatr
     if (!pMatrix) return D3DERR_INVALIDCALL;
     // The view also turns the lights' directions into camera space.
     switch (static_cast<int>(State)) {
-    case D3DTS_WORLD: dirty_ |= kTransformsDirty; world_ = *pMatrix; return D3D_OK;
-    case D3DTS_VIEW: dirty_ |= kTransformsDirty | kLightingDirty; view_ = *pMatrix; return D3D_OK;
-    case D3DTS_PROJECTION: dirty_ |= kTransformsDirty; projection_ = *pMatrix; return D3D_OK;
+    case D3DTS_WORLD: ++transformsGeneration_; world_ = *pMatrix; return D3D_OK;
+    case D3DTS_VIEW:
+        ++transformsGeneration_, ++lightingGeneration_;
+        view_ = *pMatrix;
+        return D3D_OK;
+    case D3DTS_PROJECTION: ++transformsGeneration_; projection_ = *pMatrix; return D3D_OK;
     default: return D3DERR_INVALIDCALL;
     }
 }
@@ -281,7 +299,7 @@ HRESULT Device::SetLight(DWORD Index, const D3DLIGHT9* pLight)
         RecordCall("SetLight(%u, %s)", Index, pLight ? FormatLight(*pLight).c_str() : "NULL");
     if (!pLight || Index >= kMaxLights) return D3DERR_INVALIDCALL;
     lights_[Index] = *pLight;
-    dirty_ |= kLightingDirty;
+    ++lightingGeneration_;
     return D3D_OK;
 }
 
@@ -297,7 +315,7 @@ HRESULT Device::LightEnable(DWORD Index, BOOL Enable)
         lights_[Index].Direction = {0, 0, 1};
     }
     lightEnabled_[Index] = Enable != FALSE;
-    dirty_ |= kLightingDirty;
+    ++lightingGeneration_;
     return D3D_OK;
 }
 
@@ -307,7 +325,7 @@ HRESULT Device::SetMaterial(const D3DMATERIAL9* pMaterial)
         RecordCall("SetMaterial(%s)", pMaterial ? FormatMaterial(*pMaterial).c_str() : "NULL");
     if (!pMaterial) return D3DERR_INVALIDCALL;
     material_ = *pMaterial;
-    dirty_ |= kMaterialDirty;
+    ++materialGeneration_;
     return D3D_OK;
 }
 
@@ -363,37 +381,62 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
     return D3D_OK;
 }
 
-void Device::UploadTransforms()
+void Device::UploadTransforms(const PipelineUniforms& u) const
 {
-    const PipelineUniforms& u = pipeline_.uniforms;
     const D3DMATRIX worldView = Multiply(world_, view_);
-    float normalMatrix[9];
-    InverseTranspose3(worldView, normalMatrix);
     glUniformMatrix4fv(u.worldView, 1, GL_FALSE, &worldView._11);
     glUniformMatrix4fv(u.projection, 1, GL_FALSE, &projection_._11);
-    glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix);
+    if (u.normalMatrix >= 0) {
+        float normalMatrix[9];
+        InverseTranspose3(worldView, normalMatrix);
+        glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix);
+    }
     glUniform2f(u.pixelOffset, 1.0f / static_cast<float>(backWidth_),
                 -1.0f / static_cast<float>(backHeight_));
 }
 
-void Device::UploadLighting()
+unsigned Device::LightingState() const
 {
-    const PipelineUniforms& u = pipeline_.uniforms;
-    glUniform1i(u.lighting, renderStates_[D3DRS_LIGHTING] != FALSE);
-    // Each material colour's source; with D3DRS_COLORVERTEX off every one is the material's.
-    const bool colorVertex = renderStates_[D3DRS_COLORVERTEX] != FALSE;
-    const D3DRENDERSTATETYPE sources[4] = {D3DRS_DIFFUSEMATERIALSOURCE, D3DRS_AMBIENTMATERIALSOURCE,
-                                           D3DRS_SPECULARMATERIALSOURCE,
-                                           D3DRS_EMISSIVEMATERIALSOURCE};
-    GLint source[4];
-    for (int k = 0; k < 4; ++k) {
-        const DWORD value = renderStates_[sources[k]];
-        source[k] = colorVertex && (value == D3DMCS_COLOR1 || value == D3DMCS_COLOR2)
-                        ? static_cast<GLint>(value)
-                        : D3DMCS_MATERIAL;
+    if (!renderStates_[D3DRS_LIGHTING]) return kStateVertexColor;
+    unsigned state = kStateLighting;
+    // A term takes the vertex's colour only from D3DMCS_COLOR1 (vertices carry no specular
+    // colour), and with D3DRS_COLORVERTEX off none does.
+    if (renderStates_[D3DRS_COLORVERTEX]) {
+        const D3DRENDERSTATETYPE sources[4] = {
+            D3DRS_DIFFUSEMATERIALSOURCE, D3DRS_AMBIENTMATERIALSOURCE,
+            D3DRS_SPECULARMATERIALSOURCE, D3DRS_EMISSIVEMATERIALSOURCE};
+        for (unsigned k = 0; k < 4; ++k)
+            if (renderStates_[sources[k]] == D3DMCS_COLOR1) state |= kStateDiffuseFromVertex << k;
     }
-    glUniform4iv(u.colorSource, 1, source);
+    unsigned count = 0;
+    bool specularLight = false;
+    for (DWORD i = 0; i < kMaxLights; ++i) {
+        const D3DLIGHT9& light = lights_[i];
+        if (!Lights(light, lightEnabled_[i])) continue;
+        ++count;
+        specularLight = specularLight || light.Specular.r != 0.0f || light.Specular.g != 0.0f ||
+                        light.Specular.b != 0.0f;
+    }
+    // Lights without a specular colour add no specular term, so the program leaves it out: the
+    // viewer's light has none, and the term's normalize and pow per vertex are its dearest part.
+    if (renderStates_[D3DRS_SPECULARENABLE] && specularLight) state |= kStateSpecular;
+    return state | count << kStateLightCountShift;
+}
 
+unsigned Device::ProgramStateOfDraw()
+{
+    if (lightingStateOf_ != lightingGeneration_) {
+        lightingState_ = LightingState();
+        lightingStateOf_ = lightingGeneration_;
+    }
+    unsigned state = lightingState_;
+    if (!(fvf_ & D3DFVF_DIFFUSE)) state &= ~kStateVertexColors;
+    if (texture0_) state |= kStateTextured;
+    return state;
+}
+
+void Device::UploadLighting(const PipelineUniforms& u) const
+{
     const DWORD ambient = renderStates_[D3DRS_AMBIENT];
     float ambientSum[3] = {static_cast<float>((ambient >> 16) & 0xff) / 255.0f,
                            static_cast<float>((ambient >> 8) & 0xff) / 255.0f,
@@ -401,13 +444,10 @@ void Device::UploadLighting()
     float directions[kMaxLights * 3];
     float diffuse[kMaxLights * 4];
     float specular[kMaxLights * 4];
-    GLint count = 0;
-    bool specularLight = false;
+    GLsizei count = 0;
     for (DWORD i = 0; i < kMaxLights; ++i) {
         const D3DLIGHT9& light = lights_[i];
-        if (!lightEnabled_[i] || light.Type != D3DLIGHT_DIRECTIONAL) continue;
-        specularLight = specularLight || light.Specular.r != 0.0f || light.Specular.g != 0.0f ||
-                        light.Specular.b != 0.0f;
+        if (!Lights(light, lightEnabled_[i])) continue;
         ambientSum[0] += light.Ambient.r;
         ambientSum[1] += light.Ambient.g;
         ambientSum[2] += light.Ambient.b;
@@ -430,11 +470,7 @@ void Device::UploadLighting()
         }
         ++count;
     }
-    // Lights without a specular colour add no specular term, so the vertex program skips it: the
-    // viewer's light has none, and the term's normalize and pow per vertex are its dearest part.
-    glUniform1i(u.specularEnable, renderStates_[D3DRS_SPECULARENABLE] != FALSE && specularLight);
     glUniform3fv(u.ambient, 1, ambientSum);
-    glUniform1i(u.lightCount, count);
     if (count > 0) {
         glUniform3fv(u.lightDirection, count, directions);
         glUniform4fv(u.lightDiffuse, count, diffuse);
@@ -442,22 +478,22 @@ void Device::UploadLighting()
     }
 }
 
-void Device::UploadFixedFunctionState()
+void Device::UploadFixedFunctionState(FixedFunctionProgram& program)
 {
-    const PipelineUniforms& u = pipeline_.uniforms;
-    if (dirty_ & kTransformsDirty) UploadTransforms();
-    if (dirty_ & kLightingDirty) UploadLighting();
-    if (dirty_ & kMaterialDirty) {
+    const PipelineUniforms& u = program.uniforms;
+    if (program.transforms != transformsGeneration_) UploadTransforms(u);
+    if ((program.state & kStateLighting) && program.lighting != lightingGeneration_)
+        UploadLighting(u);
+    if ((program.state & kStateLighting) && program.material != materialGeneration_) {
         glUniform4fv(u.materialDiffuse, 1, &material_.Diffuse.r);
         glUniform4fv(u.materialAmbient, 1, &material_.Ambient.r);
         glUniform4fv(u.materialSpecular, 1, &material_.Specular.r);
         glUniform4fv(u.materialEmissive, 1, &material_.Emissive.r);
         glUniform1f(u.materialPower, material_.Power);
     }
-    dirty_ = 0;
-    const int textured = texture0_ != nullptr ? 1 : 0;
-    if (textured != uploadedTextured_) glUniform1i(u.textured, textured);
-    uploadedTextured_ = textured;
+    program.transforms = transformsGeneration_;
+    program.lighting = lightingGeneration_;
+    program.material = materialGeneration_;
 }
 
 ViewVolume Device::CurrentViewVolume() const

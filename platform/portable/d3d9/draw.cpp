@@ -176,8 +176,8 @@ void Device::BindStreamVertexArray()
 }
 
 // The program's attributes: 0 position, 1 normal, 2 texture coordinates, 3 the diffuse colour as
-// a D3DCOLOR's bytes, 4 whether there is one. What the format lacks reads as a constant: no
-// normal (0, 0, 0), no coordinates (0, 0), no colour the material's.
+// a D3DCOLOR's bytes. What the format lacks reads as a constant: no normal (0, 0, 0), no
+// coordinates (0, 0); without a colour the program's state leaves the vertex colour unread.
 void Device::LayOutStream(INT baseVertex)
 {
     const Layout wanted{stream_, indices_, streamOffset_, streamStride_, fvf_, baseVertex};
@@ -209,8 +209,6 @@ void Device::LayOutStream(INT baseVertex)
     } else {
         glDisableVertexAttribArray(3);
     }
-    glDisableVertexAttribArray(4);
-    glVertexAttrib1f(4, fvf_ & D3DFVF_DIFFUSE ? 1.0f : 0.0f);
     if (fvf_ & D3DFVF_TEX1) {
         attribute(2, 2, GL_FLOAT, GL_FALSE, 8);
     } else {
@@ -281,8 +279,10 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVer
         glFrontFace(cull == D3DCULL_CW ? GL_CCW : GL_CW);
     }
 
-    glUseProgram(pipeline_.program);
-    UploadFixedFunctionState();
+    FixedFunctionProgram* program = FixedFunctionProgramFor(pipeline_, ProgramStateOfDraw());
+    if (!program) return D3DERR_NOTAVAILABLE;
+    glUseProgram(program->program);
+    UploadFixedFunctionState(*program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture0_ ? texture0_->Name() : 0);
     LayOutStream(BaseVertexIndex);

@@ -20,28 +20,58 @@ class Texture;
 class VertexBuffer;
 class IndexBuffer;
 
-// Uniform locations of the fixed-function program (d3d9_pipeline.cpp).
+// The fixed-function state that changes a program's code, as bits; each state has a program
+// of its own (pipeline.cpp), so that a draw runs only the lighting terms its state uses.
+enum ProgramState : unsigned {
+    kStateLighting = 1u << 0,   // D3DRS_LIGHTING
+    kStateSpecular = 1u << 1,   // D3DRS_SPECULARENABLE and a light with a specular colour
+    kStateTextured = 1u << 2,   // a texture on stage 0
+    kStateVertexColor = 1u << 3,  // unlit, with a diffuse colour in the vertex format
+    // Lit, with D3DRS_COLORVERTEX on, a diffuse colour in the vertex format and the term's
+    // source D3DMCS_COLOR1: the term takes the vertex's colour.
+    kStateDiffuseFromVertex = 1u << 4,
+    kStateAmbientFromVertex = 1u << 5,
+    kStateSpecularFromVertex = 1u << 6,
+    kStateEmissiveFromVertex = 1u << 7,
+    kStateVertexColors = 0xf8u,  // the bits that need a colour in the vertex format
+    kStateLightCountShift = 8,   // the enabled directional lights, 0 to 8, from this bit on
+};
+inline unsigned LightCountOf(unsigned state) { return state >> kStateLightCountShift; }
+
+// Uniform locations of a fixed-function program (pipeline.cpp); -1 where its state uses none.
 struct PipelineUniforms {
-    GLint worldView, projection, normalMatrix, pixelOffset;
-    GLint lighting, specularEnable, ambient;
+    GLint worldView, projection, normalMatrix, pixelOffset, ambient;
     GLint materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower;
-    GLint colorSource;  // diffuse, ambient, specular, emissive: D3DMCS_* after D3DRS_COLORVERTEX
-    GLint lightCount, lightDirection, lightDiffuse, lightSpecular;
-    GLint textured, texture;
+    GLint lightDirection, lightDiffuse, lightSpecular;
 };
 
-// The GL programs of a device: the fixed-function emulation, and Present's copies and text-layer
-// compositing.
-struct Pipeline {
-    GLuint program = 0;
+// A fixed-function program and the generations of the device's uniform groups it last received
+// (Device), so that a draw sets only what changed since this program's last draw.
+struct FixedFunctionProgram {
+    unsigned state = 0;
+    GLuint program = 0;  // 0 when its shaders did not compile
     PipelineUniforms uniforms{};
+    unsigned transforms = 0, lighting = 0, material = 0;
+};
+
+// Room for the states a program meets in practice: making one then moves none of the others.
+constexpr std::size_t kExpectedPrograms = 16;
+
+// The GL programs of a device: the fixed-function emulation's, one per state in use, and
+// Present's copies and text-layer compositing.
+struct Pipeline {
+    std::vector<FixedFunctionProgram> programs;
     GLuint screenProgram = 0;
     GLint screenTextLayer = -1;  // true: the text layer; false: a copy of a colour texture
     GLint screenTopRow = -1;     // the framebuffer row of the layer's top row
     GLuint emptyVertexArray = 0;  // core profile needs one bound even for attribute-less draws
 };
 
-bool CreatePipeline(Pipeline& pipeline);
+// Makes Present's program and the programs of the states given, which are then ready before the
+// first draw needs them.
+bool CreatePipeline(Pipeline& pipeline, const unsigned* earlyStates, std::size_t earlyCount);
+// The program of a state, made at its first use; null when it does not compile.
+FixedFunctionProgram* FixedFunctionProgramFor(Pipeline& pipeline, unsigned state);
 void DestroyPipeline(Pipeline& pipeline);
 
 // A one-level colour texture clamped at its edges, for a target that Present samples or for the
@@ -147,9 +177,11 @@ private:
     HRESULT PresentToWindow();
     void CompositeTextLayer(GLuint target, int targetHeight);
     void DrawScreenQuad(GLuint source, int textTopRow);
-    void UploadFixedFunctionState();
-    void UploadTransforms();
-    void UploadLighting();
+    unsigned ProgramStateOfDraw();
+    unsigned LightingState() const;
+    void UploadFixedFunctionState(FixedFunctionProgram& program);
+    void UploadTransforms(const PipelineUniforms& u) const;
+    void UploadLighting(const PipelineUniforms& u) const;
     void LayOutStream(INT baseVertex);
 
     ULONG references_ = 1;
@@ -197,16 +229,14 @@ private:
         }
     } laidOut_{};
 
-    // What has changed since the program's uniforms were last set: a draw sets only those, so
-    // the subsets of a mesh, which differ in material and texture alone, pass nothing else again.
-    enum Dirty : unsigned {
-        kTransformsDirty = 1u << 0,  // world, view, projection, back buffer size
-        kLightingDirty = 1u << 1,    // lights, their enables, the ambient and lighting states, view
-        kMaterialDirty = 1u << 2,
-        kAllDirty = 0x7u,
-    };
-    unsigned dirty_ = kAllDirty;
-    int uploadedTextured_ = -1;  // the uTextured value last set; -1 before any
+    // Generations of the uniforms' groups, each counted up by a change to what it holds; a
+    // program that last received an older one gets the group again at its next draw. The subsets
+    // of a mesh, which differ in material and texture alone, so pass nothing else again.
+    unsigned transformsGeneration_ = 1;  // world, view, projection, back buffer size
+    unsigned lightingGeneration_ = 1;    // lights, their enables, the render states, view
+    unsigned materialGeneration_ = 1;
+    // The program state that the lights and render states give, as of lightingStateOf_.
+    unsigned lightingState_ = 0, lightingStateOf_ = 0;
 };
 
 

@@ -1,6 +1,7 @@
 // The GLSL programs that stand in for Direct3D 9's fixed-function pipeline: per-vertex Gouraud
 // lighting in camera space as Direct3D defines it, texture stage 0 modulating, and the program
-// with which Present copies frames and composites the window's text layer.
+// with which Present copies frames and composites the window's text layer. The fixed-function
+// program comes in variants, one per state that changes its code, made as draws first need them.
 #include <cstdio>
 #include <cstring>
 
@@ -14,35 +15,41 @@ namespace {
 // Normals go through the inverse transpose of world*view and are not renormalised, as with
 // D3DRS_NORMALIZENORMALS off: a mesh scaled by 0.3 lights 3.3 times as strongly, up to the
 // reference's limit of 1 per light (it clamps N.L to 0..1). Light directions arrive normalised,
-// in camera space, pointing toward the light.
+// in camera space, pointing toward the light. The variant's state arrives as #defines after the
+// first line, so that a draw runs no branch and passes no varying that its state leaves unused.
 const char* const kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec2 aTexCoord;
 layout(location = 3) in vec4 aColor;
-layout(location = 4) in float aHasColor;
 
 uniform mat4 uWorldView;
 uniform mat4 uProjection;
-uniform mat3 uNormalMatrix;
 uniform vec2 uPixelOffset;
-uniform bool uLighting;
-uniform bool uSpecularEnable;
+#if LIGHTING
+uniform mat3 uNormalMatrix;
 uniform vec3 uAmbient;
 uniform vec4 uMaterialDiffuse;
 uniform vec4 uMaterialAmbient;
-uniform vec4 uMaterialSpecular;
 uniform vec4 uMaterialEmissive;
+#if LIGHT_COUNT > 0
+uniform vec3 uLightDirection[LIGHT_COUNT];
+uniform vec4 uLightDiffuse[LIGHT_COUNT];
+#endif
+#if SPECULAR
+uniform vec4 uMaterialSpecular;
 uniform float uMaterialPower;
-uniform ivec4 uColorSource;
-uniform int uLightCount;
-uniform vec3 uLightDirection[8];
-uniform vec4 uLightDiffuse[8];
-uniform vec4 uLightSpecular[8];
+uniform vec4 uLightSpecular[LIGHT_COUNT];
+#endif
+#endif
 
 out vec4 vDiffuse;
+#if SPECULAR
 out vec3 vSpecular;
+#endif
+#if TEXTURED
 out vec2 vTexCoord;
+#endif
 
 // The vertex's diffuse colour: a D3DCOLOR, whose bytes lie in memory as B, G, R, A.
 vec4 VertexColor()
@@ -50,12 +57,9 @@ vec4 VertexColor()
     return aColor.bgra;
 }
 
-// A material colour from its source (D3DMCS_*): vertices carry a diffuse colour (COLOR1) at
-// most, and a source that the vertex lacks gives the material's colour.
-vec4 Source(int source, vec4 material)
-{
-    return source == 1 && aHasColor > 0.5 ? VertexColor() : material;
-}
+// A material colour, or the vertex's where the term's source is its diffuse colour (D3DMCS_COLOR1
+// with a colour in the vertex format).
+#define SOURCE(fromVertex, material) ((fromVertex) != 0 ? VertexColor() : (material))
 
 void main()
 {
@@ -65,53 +69,69 @@ void main()
     gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
     // Direct3D 9 puts pixel centres on whole coordinates, OpenGL half a pixel further on.
     gl_Position.xy += uPixelOffset * gl_Position.w;
+#if TEXTURED
     vTexCoord = aTexCoord;
+#endif
 
-    if (!uLighting) {
-        vDiffuse = aHasColor > 0.5 ? VertexColor() : vec4(1.0);
-        vSpecular = vec3(0.0);
-        return;
-    }
+#if !LIGHTING
+    vDiffuse = SOURCE(VERTEX_COLOR, vec4(1.0));
+#else
     vec3 n = uNormalMatrix * aNormal;
     vec3 diffuse = vec3(0.0);
+#if SPECULAR
     vec3 specular = vec3(0.0);
-    for (int i = 0; i < uLightCount; ++i) {
+    vec3 toEye = -normalize(eye.xyz);
+#endif
+#if LIGHT_COUNT > 0
+    for (int i = 0; i < LIGHT_COUNT; ++i) {
         float nDotL = dot(n, uLightDirection[i]);
         diffuse += uLightDiffuse[i].rgb * clamp(nDotL, 0.0, 1.0);
-        if (uSpecularEnable && nDotL > 0.0) {
-            vec3 toEye = -normalize(eye.xyz);
+#if SPECULAR
+        if (nDotL > 0.0) {
             float nDotH = dot(n, normalize(toEye + uLightDirection[i]));
             if (nDotH > 0.0) specular += uLightSpecular[i].rgb * pow(nDotH, uMaterialPower);
         }
+#endif
     }
-    vec4 materialDiffuse = Source(uColorSource.x, uMaterialDiffuse);
-    vec3 color = Source(uColorSource.w, uMaterialEmissive).rgb
-               + Source(uColorSource.y, uMaterialAmbient).rgb * uAmbient
+#endif
+    vec4 materialDiffuse = SOURCE(DIFFUSE_FROM_VERTEX, uMaterialDiffuse);
+    vec3 color = SOURCE(EMISSIVE_FROM_VERTEX, uMaterialEmissive).rgb
+               + SOURCE(AMBIENT_FROM_VERTEX, uMaterialAmbient).rgb * uAmbient
                + materialDiffuse.rgb * diffuse;
     vDiffuse = clamp(vec4(color, materialDiffuse.a), 0.0, 1.0);
-    vSpecular = clamp(Source(uColorSource.z, uMaterialSpecular).rgb * specular, 0.0, 1.0);
+#if SPECULAR
+    vSpecular = clamp(SOURCE(SPECULAR_FROM_VERTEX, uMaterialSpecular).rgb * specular, 0.0, 1.0);
+#endif
+#endif
 }
 )";
 
 // Stage 0 at its defaults: colour = texture * diffuse, alpha = texture alpha; without a texture
-// the lit colour alone. Specular is added after texturing. Textures hold A8R8G8B8 texels as they
-// lie in memory, B, G, R, A, which GL reads as R, G, B, A: turned back here.
+// the lit colour alone. Specular is added after texturing; without it the colour is already
+// within 0..1. Textures hold A8R8G8B8 texels as they lie in memory, B, G, R, A, which GL reads as
+// R, G, B, A: turned back here.
 const char* const kFragmentShader = R"(#version 330 core
 in vec4 vDiffuse;
+#if SPECULAR
 in vec3 vSpecular;
+#endif
+#if TEXTURED
 in vec2 vTexCoord;
-uniform bool uTextured;
 uniform sampler2D uTexture;
+#endif
 out vec4 fragColor;
 
 void main()
 {
     vec4 color = vDiffuse;
-    if (uTextured) {
-        vec4 texel = texture(uTexture, vTexCoord).bgra;
-        color = vec4(color.rgb * texel.rgb, texel.a);
-    }
-    fragColor = vec4(min(color.rgb + vSpecular, vec3(1.0)), color.a);
+#if TEXTURED
+    vec4 texel = texture(uTexture, vTexCoord).bgra;
+    color = vec4(color.rgb * texel.rgb, texel.a);
+#endif
+#if SPECULAR
+    color.rgb = min(color.rgb + vSpecular, vec3(1.0));
+#endif
+    fragColor = color;
 }
 )";
 
@@ -148,12 +168,13 @@ void main()
 }
 )";
 
-// Each program's first line names its GLSL version; the GL in use gives its own in its place.
-GLuint CompileShader(GLenum type, const char* source)
+// Each program's first line names its GLSL version; the GL in use gives its own in its place,
+// followed by the variant's #defines.
+GLuint CompileShader(GLenum type, const char* defines, const char* source)
 {
     const GLuint shader = glCreateShader(type);
-    const char* const parts[] = {kGlslHeader, std::strchr(source, '\n') + 1};
-    glShaderSource(shader, 2, parts, nullptr);
+    const char* const parts[] = {kGlslHeader, defines, std::strchr(source, '\n') + 1};
+    glShaderSource(shader, 3, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -165,10 +186,10 @@ GLuint CompileShader(GLenum type, const char* source)
     return 0;
 }
 
-GLuint LinkProgram(const char* vertexSource, const char* fragmentSource)
+GLuint LinkProgram(const char* defines, const char* vertexSource, const char* fragmentSource)
 {
-    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, vertexSource);
-    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource);
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, defines, vertexSource);
+    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, defines, fragmentSource);
     GLuint program = 0;
     if (vertex && fragment) {
         program = glCreateProgram();
@@ -187,37 +208,62 @@ GLuint LinkProgram(const char* vertexSource, const char* fragmentSource)
     return program;
 }
 
-}  // namespace
-
-bool CreatePipeline(Pipeline& pipeline)
+FixedFunctionProgram MakeFixedFunctionProgram(unsigned state)
 {
-    pipeline.program = LinkProgram(kVertexShader, kFragmentShader);
-    pipeline.screenProgram = LinkProgram(kScreenVertexShader, kScreenFragmentShader);
-    if (!pipeline.program || !pipeline.screenProgram) return false;
+    const auto bit = [state](unsigned flag) { return state & flag ? 1 : 0; };
+    char defines[320];
+    std::snprintf(defines, sizeof defines,
+                  "#define LIGHTING %d\n#define LIGHT_COUNT %u\n#define SPECULAR %d\n"
+                  "#define TEXTURED %d\n#define VERTEX_COLOR %d\n#define DIFFUSE_FROM_VERTEX %d\n"
+                  "#define AMBIENT_FROM_VERTEX %d\n#define SPECULAR_FROM_VERTEX %d\n"
+                  "#define EMISSIVE_FROM_VERTEX %d\n",
+                  bit(kStateLighting), LightCountOf(state), bit(kStateSpecular),
+                  bit(kStateTextured), bit(kStateVertexColor), bit(kStateDiffuseFromVertex),
+                  bit(kStateAmbientFromVertex), bit(kStateSpecularFromVertex),
+                  bit(kStateEmissiveFromVertex));
+    FixedFunctionProgram made;
+    made.state = state;
+    made.program = LinkProgram(defines, kVertexShader, kFragmentShader);
+    if (!made.program) return made;
 
-    const GLuint p = pipeline.program;
-    PipelineUniforms& u = pipeline.uniforms;
+    const GLuint p = made.program;
+    PipelineUniforms& u = made.uniforms;
     u.worldView = glGetUniformLocation(p, "uWorldView");
     u.projection = glGetUniformLocation(p, "uProjection");
     u.normalMatrix = glGetUniformLocation(p, "uNormalMatrix");
     u.pixelOffset = glGetUniformLocation(p, "uPixelOffset");
-    u.lighting = glGetUniformLocation(p, "uLighting");
-    u.specularEnable = glGetUniformLocation(p, "uSpecularEnable");
     u.ambient = glGetUniformLocation(p, "uAmbient");
     u.materialDiffuse = glGetUniformLocation(p, "uMaterialDiffuse");
     u.materialAmbient = glGetUniformLocation(p, "uMaterialAmbient");
     u.materialSpecular = glGetUniformLocation(p, "uMaterialSpecular");
     u.materialEmissive = glGetUniformLocation(p, "uMaterialEmissive");
     u.materialPower = glGetUniformLocation(p, "uMaterialPower");
-    u.colorSource = glGetUniformLocation(p, "uColorSource");
-    u.lightCount = glGetUniformLocation(p, "uLightCount");
     u.lightDirection = glGetUniformLocation(p, "uLightDirection");
     u.lightDiffuse = glGetUniformLocation(p, "uLightDiffuse");
     u.lightSpecular = glGetUniformLocation(p, "uLightSpecular");
-    u.textured = glGetUniformLocation(p, "uTextured");
-    u.texture = glGetUniformLocation(p, "uTexture");
     glUseProgram(p);
-    glUniform1i(u.texture, 0);
+    glUniform1i(glGetUniformLocation(p, "uTexture"), 0);
+    return made;
+}
+
+}  // namespace
+
+FixedFunctionProgram* FixedFunctionProgramFor(Pipeline& pipeline, unsigned state)
+{
+    for (FixedFunctionProgram& made : pipeline.programs)
+        if (made.state == state) return made.program ? &made : nullptr;
+    // A variant that does not compile is kept as such, so that its draws fail at once.
+    pipeline.programs.push_back(MakeFixedFunctionProgram(state));
+    return pipeline.programs.back().program ? &pipeline.programs.back() : nullptr;
+}
+
+bool CreatePipeline(Pipeline& pipeline, const unsigned* earlyStates, std::size_t earlyCount)
+{
+    pipeline.programs.reserve(kExpectedPrograms);
+    for (std::size_t i = 0; i < earlyCount; ++i)
+        if (!FixedFunctionProgramFor(pipeline, earlyStates[i])) return false;
+    pipeline.screenProgram = LinkProgram("", kScreenVertexShader, kScreenFragmentShader);
+    if (!pipeline.screenProgram) return false;
 
     glUseProgram(pipeline.screenProgram);
     glUniform1i(glGetUniformLocation(pipeline.screenProgram, "uSource"), 0);
@@ -230,7 +276,7 @@ bool CreatePipeline(Pipeline& pipeline)
 
 void DestroyPipeline(Pipeline& pipeline)
 {
-    glDeleteProgram(pipeline.program);
+    for (const FixedFunctionProgram& made : pipeline.programs) glDeleteProgram(made.program);
     glDeleteProgram(pipeline.screenProgram);
     glDeleteVertexArrays(1, &pipeline.emptyVertexArray);
     pipeline = Pipeline{};

@@ -93,14 +93,15 @@ protected:
 };
 
 // A light of the test's own: white, its specular colour green.
-void SetWhiteLight(float x, float y)
+void SetWhiteLight(float x, float y, DWORD index = 0)
 {
     D3DLIGHT9 light{};
     light.Type = D3DLIGHT_DIRECTIONAL;
     light.Direction = {x, y, 0.0f};
     light.Diffuse = D3DXCOLOR(1, 1, 1, 1);
     light.Specular = D3DXCOLOR(0, 1, 0, 1);
-    pD3DDevice->SetLight(0, &light);
+    pD3DDevice->SetLight(index, &light);
+    pD3DDevice->LightEnable(index, TRUE);
 }
 
 // The viewer's lights on planes scaled as the course (4.6) and the car (0.3), as Wine draws them:
@@ -115,6 +116,10 @@ TEST_F(DeviceDrawing, LitPixelsReadAsOnTheReference)
     shiny.Power = 2.0f;
     const auto grazing = [] { SetWhiteLight(-1.0f, -0.25f); };
     const auto overhead = [] { SetWhiteLight(-0.2f, -0.8f); };
+    const auto twoLights = [] {
+        SetWhiteLight(-0.2f, -0.8f);
+        SetWhiteLight(-1.0f, -0.25f, 1);
+    };
     const struct {
         const char* what;
         void (*light)();
@@ -138,6 +143,8 @@ TEST_F(DeviceDrawing, LitPixelsReadAsOnTheReference)
         // 0.2 * (0x11/255 + N.L), and the specular green where it is enabled.
         {"shiny", overhead, Scaling(1.0f), shiny, 0, 1, {53, 131, 0}},
         {"dull", overhead, Scaling(1.0f), dull, 0, 1, {53, 0, 0}},
+        // 0.2 * (0x11/255 + 0.970 + 0.243): both lights add, the second at its grazing N.L.
+        {"two lights", twoLights, Scaling(1.0f), dull, 0, 1, {65, 0, 0}},
         {"specular off", overhead, Scaling(1.0f), shiny, 0, 0, {53, 0, 0}},
         {"course light, no specular", SetCourseLight, Scaling(1.0f), shiny, 0, 1, {68, 0, 0}},
     };
@@ -147,6 +154,7 @@ TEST_F(DeviceDrawing, LitPixelsReadAsOnTheReference)
         device_->SetRenderState(D3DRS_SPECULARENABLE, row.specular);
         const test::Rgb pixel =
             PlanePixel(row.world, row.material, row.textured ? texture : nullptr);
+        device_->LightEnable(1, FALSE);
         EXPECT_NEAR(pixel.r, row.expected.r, 2) << row.what;
         EXPECT_NEAR(pixel.g, row.expected.g, 2) << row.what;
         EXPECT_NEAR(pixel.b, row.expected.b, 2) << row.what;
@@ -164,16 +172,24 @@ TEST_F(DeviceDrawing, ViewerCameraPutsTheFarEdgeOfThePlaneWhereItsFieldOfViewSay
     EXPECT_GT(frame.At(kSize / 2, 146).r, 140) << "row 146 is on the plane";
 }
 
-// The device passes the pipeline only what changed since the last draw; a render state changed
-// between two draws of one frame must reach the second (the course's red, 148, less the ambient).
+// The device passes a program only what changed since that program's last draw; a render state
+// changed between two draws of one frame must reach the second (the course's red, 148, less the
+// ambient), also where a draw of another program (textured) came between and took the change
+// first.
 TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
 {
-    const test::Rgb pixel = Frame([&] {
-                                DrawPlane(Scaling(4.6f), test::Material(1, 0, 0));
-                                device_->SetRenderState(D3DRS_AMBIENT, 0);
-                                plane_->DrawSubset(0);
-                            }).At(kPlaneX, kPlaneY);
-    EXPECT_NEAR(pixel.r, 148 - 0x11, 1);
+    IDirect3DTexture9* texture = Texture("texel.png");
+    for (const bool textureBetween : {false, true}) {
+        const test::Rgb pixel =
+            Frame([&] {
+                DrawPlane(Scaling(4.6f), test::Material(1, 0, 0));
+                device_->SetRenderState(D3DRS_AMBIENT, 0);
+                if (textureBetween) DrawPlane(Scaling(4.6f), test::Material(1, 1, 1), texture);
+                DrawPlane(Scaling(4.6f), test::Material(1, 0, 0));
+            }).At(kPlaneX, kPlaneY);
+        EXPECT_NEAR(pixel.r, 148 - 0x11, 1) << (textureBetween ? "a textured draw between" : "");
+        device_->SetRenderState(D3DRS_AMBIENT, 0x00111111);
+    }
 }
 
 // The road's texture coordinates run to about 270 along it: the device must wrap them and sample
