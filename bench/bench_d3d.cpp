@@ -1,7 +1,9 @@
 // The portable Direct3D device under SDL's offscreen driver: time per frame of the reference
 // probe scene (clear, course, car, present at 792 by 573), and time to load an X file (Assimp in
 // a child process) and a texture, and to load the viewer's own course, build/data/crs.x, and the
-// twelve textures of build/data.
+// twelve textures of build/data; and the viewer's own frame after 0 and 300 presses, which under
+// LP_NUM_THREADS=0 (llvmpipe drawing on the calling thread) gives the frame's whole CPU time, a
+// figure that a loaded machine changes far less than a frame rate.
 #include <benchmark/benchmark.h>
 #include <SDL.h>
 
@@ -10,9 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
+#include "motion/motion_state.h"
 #include "platform/portable/d3d9/d3d9.h"
 #include "platform/portable/d3dx9/d3dx9.h"
 #include "platform/portable/win32/window.h"
+#include "render/device.h"
+#include "render/frame.h"
+#include "render/mesh_object.h"
 #include "tests/reference/probe_scene.h"
 
 namespace {
@@ -131,3 +138,26 @@ BENCHMARK(BM_LoadCourseTextures)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 BENCHMARK_MAIN();
+
+// The viewer's window, device and meshes as crs-snapshot makes them, driven state.range(0) plates
+// on; each iteration renders and presents one frame, overlay included.
+void BM_ViewerFrame(benchmark::State& state)
+{
+    Shared();
+    std::filesystem::current_path(CRS_DATA_DIR);
+    HWND window = CreateMainWindow(nullptr);
+    if (!window || FAILED(InitD3D(window)) || !meshObjects[0].pMesh || !meshObjects[1].pMesh) {
+        Cleanup();
+        return state.SkipWithError("the viewer does not start from build/data");
+    }
+    InitPosition();
+    for (int64_t press = 0; press < state.range(0); ++press) {
+        AdvancePlate();
+        plate_pos++;
+    }
+    HDC hdc = GetDC(window);
+    for (auto _ : state) Render(hdc);
+    Cleanup();
+    DestroyWindow(window);
+}
+BENCHMARK(BM_ViewerFrame)->Arg(0)->Arg(300)->Unit(benchmark::kMillisecond);

@@ -26,7 +26,11 @@
 //      reference, Wine, does), specular with a local viewer when D3DRS_SPECULARENABLE is set,
 //      alpha from the diffuse term's source; stage 0 modulates texture and lit colour, point
 //      sampled, wrapped; depth test less-or-equal on a 16-bit depth buffer; counter-clockwise
-//      faces culled; Direct3D 9's pixel centres and 0..1 clip depth
+//      faces culled; Direct3D 9's pixel centres and 0..1 clip depth. Each state that changes
+//      the program's code (lighting, the count of lights, specular, the colour sources, a
+//      texture) has a program of its own, made at its first draw; those of one light without
+//      specular, textured or not, come with the device. A program that does not compile fails
+//      its draws with D3DERR_NOTAVAILABLE
 //  [x] Render states honoured: D3DRS_ZENABLE, D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_SPECULARENABLE,
 //      D3DRS_CULLMODE, D3DRS_COLORVERTEX and D3DRS_DIFFUSE/AMBIENT/SPECULAR/EMISSIVEMATERIALSOURCE
 //      (defaults COLOR1, MATERIAL, COLOR2, MATERIAL); every other state is accepted without
@@ -41,9 +45,9 @@
 //      and clears it
 //  [x] Frames cost no allocation and no upload of their own: buffers and textures go to the GPU
 //      when they are unlocked, at load; a draw sets only the uniforms whose state changed since
-//      the last draw (the subsets of a mesh differ in material and texture alone) and lays out
-//      its vertex format only when the stream, the indices or the format changed; only the
-//      overlay's rectangle of text goes up each frame; at most one GL draw call per
+//      its program's last draw (the subsets of a mesh differ in material and texture alone) and
+//      lays out its vertex format only when the stream, the indices or the format changed; only
+//      the overlay's rectangle of text goes up each frame; at most one GL draw call per
 //      DrawIndexedPrimitive, which leaves out the runs of 64 faces whose bounds lie wholly outside
 //      the view. What the GL driver allocates inside its calls is its own.
 //  [x] CRS_FPS set in the environment: the times of the start-up steps and of the first frame,
