@@ -10,8 +10,8 @@ no error. Prints the load time, the frame rate and the transfer sizes.
 
 Usage: browser_test.py [--measure] [BUILD_WEB [BUILD]] (defaults build-web and build, from the
 repository); --measure prints the figures alone, for scripts/bench: the page's frame rate and the
-page limit's, one page after the other in the same browser, at 0 and at 300 presses, the page's
-share of the limit, and last "web_limit_share=<share at 0 presses>"."""
+page limit's, one page after the other in the same browser (three rounds, medians), at 0 and at
+300 presses, the page's share of the limit, and last "web_limit_share=<share at 0 presses>"."""
 import base64
 import gzip
 import io
@@ -21,6 +21,7 @@ import os
 import re
 import shutil
 import signal
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -40,9 +41,10 @@ MEAN_LIMIT = 2.0       # mean absolute difference per channel, of 255
 WITHIN_16_SHARE = 0.99  # pixels whose channels all lie within 16
 JOB_DEADLINE_MS = 4000  # the parsers' deadline while hostile files are tried
 VIEWER_PAGE, LIMIT_PAGE = 'crs-move-pos.html', 'crs-limit.html'
-# --measure: the seconds a page is left to settle after its start and after presses, and the
-# seconds its frames are counted.
-SETTLE_SECONDS, MEASURE_SECONDS = 3, 4
+# --measure: the seconds a page is left to settle after its start and after presses, the seconds
+# its frames are counted, and the rounds of the two pages one after the other, whose medians are
+# taken, so that a change in the machine's load meets both.
+SETTLE_SECONDS, MEASURE_SECONDS, MEASURE_ROUNDS = 3, 4, 3
 MEASURE_PRESSES = [0, 300]
 CHROMIUM_FLAGS = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
                   '--enable-unsafe-swiftshader', '--no-first-run', '--window-size=900,800',
@@ -405,11 +407,18 @@ def measure_page(page, address):
 
 
 def measure(page, build_web, root):
-    """The viewer's page, then the page limit in the same browser: the table and the share."""
-    viewer_first, viewer_rates = measure_page(page, root + VIEWER_PAGE)
-    limit_first, limit_rates = measure_page(page, root + LIMIT_PAGE)
+    """The viewer's page, then the page limit in the same browser, MEASURE_ROUNDS times: the
+    medians as a table, and the share."""
+    rounds = {name: [] for name in (VIEWER_PAGE, LIMIT_PAGE)}
+    for _ in range(MEASURE_ROUNDS):
+        for name, visits in rounds.items():
+            first, rates = measure_page(page, root + name)
+            visits.append([first, *rates])
+    viewer_first, *viewer_rates = [statistics.median(c) for c in zip(*rounds[VIEWER_PAGE])]
+    limit_first, *limit_rates = [statistics.median(c) for c in zip(*rounds[LIMIT_PAGE])]
     shares = [v / l if l > 0 else math.nan for v, l in zip(viewer_rates, limit_rates)]
-    print(f'{"":34} {"page":>9} {"page limit":>11} {"share":>6}')
+    print(f'{f"medians of {MEASURE_ROUNDS} rounds":34} {"page":>9} {"page limit":>11} '
+          f'{"share":>6}')
     for presses, v, l, share in zip(MEASURE_PRESSES, viewer_rates, limit_rates, shares):
         print(f'{f"frames per second, {presses} presses":34} {v:9.1f} {l:11.1f} {share:6.2f}')
     print(f'{"first frame after navigation, ms":34} {viewer_first:9.0f} {limit_first:11.0f}')
