@@ -3,9 +3,8 @@
 // transformed, lit and culled to the view (again only when Up changes the motion state), with the
 // cheapest shaders that give the same pixels. With --floor it only clears the window and
 // presents. Frames are counted as the viewer counts them (CRS_FPS=1), so that scripts/bench reads
-// both alike.
-#include <SDL.h>
-#include <epoxy/gl.h>
+// both alike. Built for the page too (crs-limit.html), on WebGL 2 through the device's GL header,
+// pausing after each frame as the viewer's page does.
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +17,8 @@
 
 #include "motion/motion_state.h"
 #include "motion/overlay_lines.h"
+#include "platform/portable/child_process.h"
+#include "platform/portable/d3d9/gl_api.h"
 #include "platform/portable/frame_rate.h"
 #include "platform/portable/d3dx9/d3dx9.h"
 #include "platform/portable/d3dx9/texture_decode.h"
@@ -35,6 +36,10 @@ constexpr float kPi = 3.1415927f;
 // What render/ does not export of the viewer's scene: the car's scale and the ambient level.
 constexpr float kCarScale = 0.3f;
 constexpr float kAmbientLevel = 17.0f / 255.0f;  // D3DRS_AMBIENT 0x00111111
+
+// The largest texture side, and the decoder's deadline, as the viewer's D3DX has them.
+constexpr int kMaxTextureSide = 1 << 14;
+constexpr int kDecodeTimeoutMs = 60000;
 
 // A vertex as the rasteriser takes it: clip position, lit colour, texture coordinates.
 struct LitVertex {
@@ -106,13 +111,16 @@ void main()
     std::exit(1);
 }
 
+// Each program's first line names its GLSL version; the GL in use gives its own in its place, as
+// the device's programs do.
 GLuint LinkProgram(const char* vertexSource, const char* fragmentSource)
 {
     const GLuint program = glCreateProgram();
     for (auto [type, source] : {std::pair{GL_VERTEX_SHADER, vertexSource},
                                 std::pair{GL_FRAGMENT_SHADER, fragmentSource}}) {
         const GLuint shader = glCreateShader(type);
-        glShaderSource(shader, 1, &source, nullptr);
+        const char* const parts[] = {d3d9::kGlslHeader, std::strchr(source, '\n') + 1};
+        glShaderSource(shader, 2, parts, nullptr);
         glCompileShader(shader);
         glAttachShader(program, shader);
         glDeleteShader(shader);
@@ -157,12 +165,15 @@ Model LoadModel(const char* fileName, GLuint white)
             model.textures.push_back(white);
             continue;
         }
+        // Decoded by the parsers' worker, as the viewer's textures are.
         std::vector<std::uint8_t> image;
-        if (!DecodeTexture(ReadFile(material.textureName), 1 << 14, image))
+        const std::size_t maxBytes = 8u + static_cast<std::size_t>(kMaxTexturePixels) * 4u;
+        int width = 0, height = 0;
+        if (!RunInWorker(DecodeTexture, kMaxTextureSide, ReadFile(material.textureName), image,
+                         kDecodeTimeoutMs, maxBytes) ||
+            !CheckTextureAnswer(image, kMaxTextureSide, width, height))
             Fail("cannot decode " + material.textureName);
-        std::int32_t size[2];
-        std::memcpy(size, image.data(), sizeof size);
-        model.textures.push_back(MakeTexture(image.data() + 8, size[0], size[1]));
+        model.textures.push_back(MakeTexture(image.data() + 8, width, height));
     }
     model.lit.resize(model.mesh.vertices.size());
     model.visible.reserve(model.mesh.indices.size());
@@ -334,8 +345,8 @@ GLuint MakeSceneFramebuffer()
     GLuint framebuffer = 0, colour = 0, depth = 0;
     glGenTextures(1, &colour);
     glBindTexture(GL_TEXTURE_2D, colour);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kWidth, kHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kWidth, kHeight, 0, d3d9::kWindowPixelOrder,
+                 GL_UNSIGNED_BYTE, nullptr);
     glGenRenderbuffers(1, &depth);
     glBindRenderbuffer(GL_RENDERBUFFER, depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, kWidth, kHeight);
@@ -415,13 +426,12 @@ int main(int argc, char** argv)
     }
     if (!floorOnly) StartLoadingDefaultDeviceFont();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) Fail(SDL_GetError());
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    d3d9::RequestGlContext();
     SDL_Window* window = SDL_CreateWindow("crs move pos", SDL_WINDOWPOS_UNDEFINED,
                                           SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight,
                                           SDL_WINDOW_OPENGL);
     if (window == nullptr || SDL_GL_CreateContext(window) == nullptr) Fail(SDL_GetError());
+    if (!d3d9::GlContextSufficient()) Fail("no OpenGL 3.3 or WebGL 2");
     // As the viewer's default presentation interval asks.
     SDL_GL_SetSwapInterval(1);
 
@@ -444,8 +454,8 @@ int main(int argc, char** argv)
         glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
     }
     InitPosition();
+    // Depth is cleared to GL's default, 1.0, as Direct3D clears it.
     glClearColor(100.0f / 255.0f, 100.0f / 255.0f, 100.0f / 255.0f, 1.0f);
-    glClearDepth(1.0);
 
     bool moved = true;
     for (;;) {
@@ -492,7 +502,7 @@ int main(int argc, char** argv)
             glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
             glDisable(GL_BLEND);
         }
-        SDL_GL_SwapWindow(window);
+        d3d9::SwapWindowBuffers(window);
         CountPresentedFrame();
     }
 }

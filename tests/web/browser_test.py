@@ -5,10 +5,13 @@ viewer with the page saying so, a missing crs.x must show its message box on the
 Japanese drawn by the page's own font (the browser sees no Japanese font of the machine), a folder
 chosen through the page's input must draw as crs-snapshot draws it there, hostile crs.x files
 must each show their box, one of them by running its parse past the deadline while the page goes
-on, and the console must show no error. Prints the load time, the frame rate and the transfer sizes.
+on, the page limit (crs-limit.html) must draw crs-snapshot's frames too, and the console must show
+no error. Prints the load time, the frame rate and the transfer sizes.
 
 Usage: browser_test.py [--measure] [BUILD_WEB [BUILD]] (defaults build-web and build, from the
-repository); --measure prints the figures alone, for scripts/bench."""
+repository); --measure prints the figures alone, for scripts/bench: the page's frame rate and the
+page limit's, one page after the other in the same browser (three rounds, medians), at 0 and at
+300 presses, the page's share of the limit, and last "web_limit_share=<share at 0 presses>"."""
 import base64
 import gzip
 import io
@@ -18,6 +21,7 @@ import os
 import re
 import shutil
 import signal
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -36,6 +40,12 @@ PRESS_COUNTS = [0, 26, 300]
 MEAN_LIMIT = 2.0       # mean absolute difference per channel, of 255
 WITHIN_16_SHARE = 0.99  # pixels whose channels all lie within 16
 JOB_DEADLINE_MS = 4000  # the parsers' deadline while hostile files are tried
+VIEWER_PAGE, LIMIT_PAGE = 'crs-move-pos.html', 'crs-limit.html'
+# --measure: the seconds a page is left to settle after its start and after presses, the seconds
+# its frames are counted, and the rounds of the two pages one after the other, whose medians are
+# taken, so that a change in the machine's load meets both.
+SETTLE_SECONDS, MEASURE_SECONDS, MEASURE_ROUNDS = 3, 4, 3
+MEASURE_PRESSES = [0, 300]
 CHROMIUM_FLAGS = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
                   '--enable-unsafe-swiftshader', '--no-first-run', '--window-size=900,800',
                   '--remote-debugging-port=0', '--hide-scrollbars']
@@ -191,18 +201,23 @@ def compare(browser_picture, snapshot, label):
     assert max(means) <= MEAN_LIMIT and within >= WITHIN_16_SHARE, f'{label}: pictures differ'
 
 
-def drive_and_compare(page, build, work):
+def press_up(page, presses):
+    """Separate presses, then the rest held down with the key's auto-repeat."""
+    for _ in range(min(presses, 10)):
+        page.key('ArrowUp', 'ArrowUp', 38)
+    if presses > 10:
+        page.key('ArrowUp', 'ArrowUp', 38, downs=presses - 10)
+
+
+def drive_and_compare(page, build, work, name='browser'):
     pressed = 0
     for presses in PRESS_COUNTS:
-        # Separate presses, then the rest held down with the key's auto-repeat.
-        for _ in range(min(presses - pressed, 10)):
-            page.key('ArrowUp', 'ArrowUp', 38)
-        if presses - pressed > 10:
-            page.key('ArrowUp', 'ArrowUp', 38, downs=presses - pressed - 10)
+        press_up(page, presses - pressed)
         pressed = presses
         picture = canvas_picture(page)
-        picture.save(os.path.join(work, f'browser-{presses}.png'))
-        compare(picture, snapshot(build, work, presses), f'{presses} presses')
+        picture.save(os.path.join(work, f'{name}-{presses}.png'))
+        label = f'{presses} presses' if name == 'browser' else f'{name}, {presses} presses'
+        compare(picture, snapshot(build, work, presses), label)
 
 
 def snapshot(build, work, presses, data=None):
@@ -349,20 +364,66 @@ def hostile_files(page, work):
     page.send('Page.removeScriptToEvaluateOnNewDocument', identifier=deadline)
 
 
-def report_speed(page, build_web):
-    first = page.evaluate('Module.firstFrameMs')
-    start = page.evaluate('Module.framesShown')
-    time.sleep(2)
-    rate = (page.evaluate('Module.framesShown') - start) / 2
+def transfer_line(build_web):
     sizes = {name: os.path.getsize(os.path.join(build_web, name))
              for name in ('crs-move-pos.html', 'crs-move-pos.js', 'crs-move-pos.wasm',
                           'crs-move-pos.data', 'crs-move-pos-data.js', 'crs-messages.woff2',
                           'own_files.js', 'job_worker.js')}
     packed = sum(len(gzip.compress(open(os.path.join(build_web, n), 'rb').read(), 9))
                  for n in sizes)
+    return f'transfer {sum(sizes.values()) / 2**20:.2f} MiB, {packed / 2**20:.2f} MiB gzipped'
+
+
+def report_speed(page, build_web):
+    first = page.evaluate('Module.firstFrameMs')
+    start = page.evaluate('Module.framesShown')
+    time.sleep(2)
+    rate = (page.evaluate('Module.framesShown') - start) / 2
     print(f'first frame {first:.0f} ms after navigation; {rate:.1f} frames per second at 0 '
-          f'presses; transfer {sum(sizes.values()) / 2**20:.2f} MiB, '
-          f'{packed / 2**20:.2f} MiB gzipped', flush=True)
+          f'presses; {transfer_line(build_web)}', flush=True)
+
+
+def frame_rate(page):
+    """Frames shown per second over MEASURE_SECONDS, by the page's own clock."""
+    frames, at = page.evaluate('[Module.framesShown, performance.now()]')
+    time.sleep(MEASURE_SECONDS)
+    frames_after, at_after = page.evaluate('[Module.framesShown, performance.now()]')
+    return (frames_after - frames) * 1000 / (at_after - at)
+
+
+def measure_page(page, address):
+    """The page's first frame after navigation, and its frame rates after each of
+    MEASURE_PRESSES (cumulative), each once start-up or the presses have settled."""
+    page.send('Page.navigate', url=address)
+    page.wait_for('typeof Module === "object" && Module.framesShown > 0', f'{address}: a frame')
+    first = page.evaluate('Module.firstFrameMs')
+    rates, pressed = [], 0
+    for presses in MEASURE_PRESSES:
+        press_up(page, presses - pressed)
+        pressed = presses
+        time.sleep(SETTLE_SECONDS)
+        rates.append(frame_rate(page))
+    return first, rates
+
+
+def measure(page, build_web, root):
+    """The viewer's page, then the page limit in the same browser, MEASURE_ROUNDS times: the
+    medians as a table, and the share."""
+    rounds = {name: [] for name in (VIEWER_PAGE, LIMIT_PAGE)}
+    for _ in range(MEASURE_ROUNDS):
+        for name, visits in rounds.items():
+            first, rates = measure_page(page, root + name)
+            visits.append([first, *rates])
+    viewer_first, *viewer_rates = [statistics.median(c) for c in zip(*rounds[VIEWER_PAGE])]
+    limit_first, *limit_rates = [statistics.median(c) for c in zip(*rounds[LIMIT_PAGE])]
+    shares = [v / l if l > 0 else math.nan for v, l in zip(viewer_rates, limit_rates)]
+    print(f'{f"medians of {MEASURE_ROUNDS} rounds":34} {"page":>9} {"page limit":>11} '
+          f'{"share":>6}')
+    for presses, v, l, share in zip(MEASURE_PRESSES, viewer_rates, limit_rates, shares):
+        print(f'{f"frames per second, {presses} presses":34} {v:9.1f} {l:11.1f} {share:6.2f}')
+    print(f'{"first frame after navigation, ms":34} {viewer_first:9.0f} {limit_first:11.0f}')
+    print(f'the page\'s {transfer_line(build_web)}')
+    print(f'web_limit_share={shares[0]:.2f}', flush=True)
 
 
 def main():
@@ -371,15 +432,17 @@ def main():
     build_web = paths[0] if paths else 'build-web'
     build = paths[1] if len(paths) > 1 else 'build'
     server = serve(build_web)
-    address = f'http://127.0.0.1:{server.server_address[1]}/crs-move-pos.html'
+    root = f'http://127.0.0.1:{server.server_address[1]}/'
+    address = root + VIEWER_PAGE
     with tempfile.TemporaryDirectory() as work:
         browser, host = start_chromium(work)
         try:
+            if measure_only:
+                measure(open_page(host, 'about:blank'), build_web, root)
+                return
             page = open_page(host, address)
             page.wait_for('typeof Module === "object" && Module.framesShown > 0', 'the first frame')
             report_speed(page, build_web)
-            if measure_only:
-                return
             drive_and_compare(page, build, work)
 
             page.key('Escape', 'Escape', 27)
@@ -402,6 +465,12 @@ def main():
             page.evaluate('document.querySelector(".box button").click()')
             page.wait_for('Module.framesShown > 2 && !document.querySelector(".box")',
                           'frames after the box')
+
+            # The page limit draws the viewer's picture: a limit of something else says nothing.
+            page.send('Page.navigate', url=root + LIMIT_PAGE)
+            page.wait_for('typeof Module === "object" && Module.framesShown > 0',
+                          'the page limit\'s first frame')
+            drive_and_compare(page, build, work, 'page limit')
 
             errors = page.errors()
             assert not errors, f'console errors: {errors}'

@@ -2,24 +2,29 @@
 // The page compiles the program's module once, as it arrives, for itself and for the Worker, which
 // runs it without main: no window, no GL, no files, only the jobs it is sent as a function-table
 // index, an argument and the input's bytes. A job past its deadline, or one that crashed, ends
-// with its Worker, and the next job starts a fresh one.
+// with its Worker, and the next job starts a fresh one. The program is the viewer, or the limit of
+// its picture (crs-limit.html), which loads its files the same way.
 'use strict';
+
+// The programs a Worker may run, the first by default; the page names its own in the Worker's
+// address.
+const JOB_WORKER_PROGRAMS = ['crs-move-pos', 'crs-limit'];
 
 // Memory a Worker may keep after a job: WebAssembly's never shrinks, so beyond this the Worker
 // makes way for a fresh one rather than hold a large parse's peak for the whole visit.
 const JOB_WORKER_KEEPS_BYTES = 256 << 20;
 
-// The page's side, set on the program's Module before crs-move-pos.js runs: the program's
+// The page's side, set on the program's Module before the program's script runs: the program's
 // instantiation and Module.runJob, which resolves to the answer's bytes (an ArrayBuffer), or to
 // null when the job failed or ran out of time. The first Worker starts here, while the page waits
 // for its files, and the program waits for it: once the program runs, the page's thread is busy
 // until the program asks for its first file, and a Worker cannot start meanwhile, nor receive the
 // compiled module.
-function offerJobWorker(module) {
-  const compiled = WebAssembly.compileStreaming(fetch('crs-move-pos.wasm'));
+function offerJobWorker(module, program = JOB_WORKER_PROGRAMS[0]) {
+  const compiled = WebAssembly.compileStreaming(fetch(program + '.wasm'));
 
   const start = () => {
-    const worker = new Worker('job_worker.js');
+    const worker = new Worker('job_worker.js?' + program);
     const ready = new Promise((resolve, reject) => {
       worker.onmessage = event => (event.data.ready ? resolve : reject)();
       worker.onerror = event => { event.preventDefault(); reject(); };
@@ -113,5 +118,6 @@ if (typeof WorkerGlobalScope !== 'undefined' && self instanceof WorkerGlobalScop
     print: text => console.log(text),
     printErr: text => console.warn(text),
   };
-  importScripts('crs-move-pos.js');
+  const program = self.location.search.slice(1);
+  importScripts((JOB_WORKER_PROGRAMS.includes(program) ? program : JOB_WORKER_PROGRAMS[0]) + '.js');
 }
