@@ -106,23 +106,7 @@ HRESULT VertexBuffer::Unlock()
     return UnlockBytes();
 }
 
-IndexBuffer::~IndexBuffer()
-{
-    device_->ForgetBuffer(this);
-    DropDraws([](const CulledDraw&) { return true; });
-}
-
-// The captures' GL names go with their draws, where the device's context can still be made current.
-template <typename Stale>
-void IndexBuffer::DropDraws(Stale stale)
-{
-    const bool current = device_->MakeCurrent();
-    const auto kept = std::partition(draws_.begin(), draws_.end(),
-                                     [&](const CulledDraw& d) { return !stale(d); });
-    if (current)
-        for (auto d = kept; d != draws_.end(); ++d) ReleaseCapture(d->captured);
-    draws_.erase(kept, draws_.end());
-}
+IndexBuffer::~IndexBuffer() { device_->ForgetBuffer(this); }
 
 ULONG IndexBuffer::Release()
 {
@@ -150,7 +134,7 @@ HRESULT IndexBuffer::Unlock()
 {
     RecordCall("Unlock(IDirect3DIndexBuffer9)");
     const bool written = locked_ && (lockFlags_ & D3DLOCK_READONLY) == 0;
-    if (written) DropDraws([](const CulledDraw&) { return true; });
+    if (written) draws_.clear();
     return UnlockBytes();
 }
 
@@ -164,12 +148,15 @@ CulledDraw& IndexBuffer::DrawOf(const VertexBuffer& vertices, UINT offset, UINT 
             draw.primCount == primCount)
             return draw;
     // Entries of a vertex buffer written since, or gone, are stale; so is everything when full.
-    DropDraws([&](const CulledDraw& d) {
-        return draws_.size() >= kMaxCulledDraws ||
-               (d.vertices == &vertices && d.vertexGeneration != vertices.Generation());
-    });
+    draws_.erase(std::remove_if(draws_.begin(), draws_.end(),
+                                [&](const CulledDraw& d) {
+                                    return d.vertices == &vertices &&
+                                           d.vertexGeneration != vertices.Generation();
+                                }),
+                 draws_.end());
+    if (draws_.size() >= kMaxCulledDraws) draws_.clear();
     CulledDraw draw{&vertices, vertices.Generation(), offset, stride, fvf, baseVertex,
-                    startIndex, primCount, false, 0, 0, {}, {}, {}, {}};
+                    startIndex, primCount, false, {}, {}, {}};
     // The stream as a draw reads it: vertex v at offset + (baseVertex + v) * stride.
     const std::uint8_t* first = vertices.Data() + offset;
     BuildCulledDraw(first, vertices.Size() - std::min<std::size_t>(offset, vertices.Size()),

@@ -49,10 +49,7 @@
 //      lays out its vertex format only when the stream, the indices or the format changed; only
 //      the overlay's rectangle of text goes up each frame; at most one GL draw call per
 //      DrawIndexedPrimitive, which leaves out the runs of 64 faces whose bounds lie wholly outside
-//      the view. A draw whose inputs (state, transforms, lights, material, vertices) have stayed
-//      the same for 8 draws in a row has its lit vertices captured by transform feedback and is
-//      drawn from them, through a program that passes them on, until they change: a still
-//      picture is lit once. What the GL driver allocates inside its calls is its own.
+//      the view. What the GL driver allocates inside its calls is its own.
 //  [x] CRS_FPS set in the environment: the times of the start-up steps and of the first frame,
 //      and the frames of each second, on stderr (platform/portable/frame_rate.h), for benchmarks
 //  [x] For tests, Direct3DCreate9 and each device type can be made to fail (d3d9_fault_hook.h),

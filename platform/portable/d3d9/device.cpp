@@ -3,7 +3,6 @@
 // textures made, Clear and the scene brackets. Draws live in draw.cpp, Present in present.cpp.
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 
 #include "platform/portable/call_recorder.h"
@@ -382,6 +381,20 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
     return D3D_OK;
 }
 
+void Device::UploadTransforms(const PipelineUniforms& u) const
+{
+    const D3DMATRIX worldView = Multiply(world_, view_);
+    glUniformMatrix4fv(u.worldView, 1, GL_FALSE, &worldView._11);
+    glUniformMatrix4fv(u.projection, 1, GL_FALSE, &projection_._11);
+    if (u.normalMatrix >= 0) {
+        float normalMatrix[9];
+        InverseTranspose3(worldView, normalMatrix);
+        glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix);
+    }
+    glUniform2f(u.pixelOffset, 1.0f / static_cast<float>(backWidth_),
+                -1.0f / static_cast<float>(backHeight_));
+}
+
 unsigned Device::LightingState() const
 {
     if (!renderStates_[D3DRS_LIGHTING]) return kStateVertexColor;
@@ -422,85 +435,61 @@ unsigned Device::ProgramStateOfDraw()
     return state;
 }
 
-const FixedFunctionInputs& Device::CurrentInputs(unsigned state)
+void Device::UploadLighting(const PipelineUniforms& u) const
 {
-    FixedFunctionInputs& in = inputs_;
-    in.state = state;
-    if (inputsTransforms_ != transformsGeneration_) {
-        const D3DMATRIX worldView = Multiply(world_, view_);
-        std::memcpy(in.worldView, &worldView._11, sizeof in.worldView);
-        std::memcpy(in.projection, &projection_._11, sizeof in.projection);
-        InverseTranspose3(worldView, in.normalMatrix);
-        in.pixelOffset[0] = 1.0f / static_cast<float>(backWidth_);
-        in.pixelOffset[1] = -1.0f / static_cast<float>(backHeight_);
-        inputsTransforms_ = transformsGeneration_;
-    }
-    if (inputsLighting_ != lightingGeneration_) {
-        const DWORD ambient = renderStates_[D3DRS_AMBIENT];
-        in.ambient[0] = static_cast<float>((ambient >> 16) & 0xff) / 255.0f;
-        in.ambient[1] = static_cast<float>((ambient >> 8) & 0xff) / 255.0f;
-        in.ambient[2] = static_cast<float>(ambient & 0xff) / 255.0f;
-        // Lights not in use leave their entries 0, so that only the lights in use compare.
-        std::memset(in.lightDirection, 0, sizeof in.lightDirection);
-        std::memset(in.lightDiffuse, 0, sizeof in.lightDiffuse);
-        std::memset(in.lightSpecular, 0, sizeof in.lightSpecular);
-        GLint count = 0;
-        for (DWORD i = 0; i < kMaxLights; ++i) {
-            const D3DLIGHT9& light = lights_[i];
-            if (!Lights(light, lightEnabled_[i])) continue;
-            in.ambient[0] += light.Ambient.r;
-            in.ambient[1] += light.Ambient.g;
-            in.ambient[2] += light.Ambient.b;
-            // The direction goes into camera space by the view's rotation, is normalised, and is
-            // turned around to point toward the light.
-            const D3DVECTOR& d = light.Direction;
-            float x = d.x * view_._11 + d.y * view_._21 + d.z * view_._31;
-            float y = d.x * view_._12 + d.y * view_._22 + d.z * view_._32;
-            float z = d.x * view_._13 + d.y * view_._23 + d.z * view_._33;
-            const float length = std::sqrt(x * x + y * y + z * z);
-            if (length > 0.0f) x /= length, y /= length, z /= length;
-            in.lightDirection[count * 3 + 0] = -x;
-            in.lightDirection[count * 3 + 1] = -y;
-            in.lightDirection[count * 3 + 2] = -z;
-            std::memcpy(&in.lightDiffuse[count * 4], &light.Diffuse.r, 4 * sizeof(float));
-            std::memcpy(&in.lightSpecular[count * 4], &light.Specular.r, 4 * sizeof(float));
-            ++count;
+    const DWORD ambient = renderStates_[D3DRS_AMBIENT];
+    float ambientSum[3] = {static_cast<float>((ambient >> 16) & 0xff) / 255.0f,
+                           static_cast<float>((ambient >> 8) & 0xff) / 255.0f,
+                           static_cast<float>(ambient & 0xff) / 255.0f};
+    float directions[kMaxLights * 3];
+    float diffuse[kMaxLights * 4];
+    float specular[kMaxLights * 4];
+    GLsizei count = 0;
+    for (DWORD i = 0; i < kMaxLights; ++i) {
+        const D3DLIGHT9& light = lights_[i];
+        if (!Lights(light, lightEnabled_[i])) continue;
+        ambientSum[0] += light.Ambient.r;
+        ambientSum[1] += light.Ambient.g;
+        ambientSum[2] += light.Ambient.b;
+        // The direction goes into camera space by the view's rotation, is normalised, and is
+        // turned around to point toward the light.
+        const D3DVECTOR& d = light.Direction;
+        float x = d.x * view_._11 + d.y * view_._21 + d.z * view_._31;
+        float y = d.x * view_._12 + d.y * view_._22 + d.z * view_._32;
+        float z = d.x * view_._13 + d.y * view_._23 + d.z * view_._33;
+        const float length = std::sqrt(x * x + y * y + z * z);
+        if (length > 0.0f) x /= length, y /= length, z /= length;
+        directions[count * 3 + 0] = -x;
+        directions[count * 3 + 1] = -y;
+        directions[count * 3 + 2] = -z;
+        const float* lightDiffuse = &light.Diffuse.r;
+        const float* lightSpecular = &light.Specular.r;
+        for (int k = 0; k < 4; ++k) {
+            diffuse[count * 4 + k] = lightDiffuse[k];
+            specular[count * 4 + k] = lightSpecular[k];
         }
-        in.lightCount = count;
-        inputsLighting_ = lightingGeneration_;
+        ++count;
     }
-    if (inputsMaterial_ != materialGeneration_) {
-        in.material = material_;
-        inputsMaterial_ = materialGeneration_;
+    glUniform3fv(u.ambient, 1, ambientSum);
+    if (count > 0) {
+        glUniform3fv(u.lightDirection, count, directions);
+        glUniform4fv(u.lightDiffuse, count, diffuse);
+        glUniform4fv(u.lightSpecular, count, specular);
     }
-    return in;
 }
 
-// What changed since the program's last draw; CurrentInputs has brought the values up to date.
 void Device::UploadFixedFunctionState(FixedFunctionProgram& program)
 {
     const PipelineUniforms& u = program.uniforms;
-    const FixedFunctionInputs& in = inputs_;
-    if (program.transforms != transformsGeneration_) {
-        glUniformMatrix4fv(u.worldView, 1, GL_FALSE, in.worldView);
-        glUniformMatrix4fv(u.projection, 1, GL_FALSE, in.projection);
-        glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, in.normalMatrix);
-        glUniform2fv(u.pixelOffset, 1, in.pixelOffset);
-    }
-    if ((program.state & kStateLighting) && program.lighting != lightingGeneration_) {
-        glUniform3fv(u.ambient, 1, in.ambient);
-        if (in.lightCount > 0) {
-            glUniform3fv(u.lightDirection, in.lightCount, in.lightDirection);
-            glUniform4fv(u.lightDiffuse, in.lightCount, in.lightDiffuse);
-            glUniform4fv(u.lightSpecular, in.lightCount, in.lightSpecular);
-        }
-    }
+    if (program.transforms != transformsGeneration_) UploadTransforms(u);
+    if ((program.state & kStateLighting) && program.lighting != lightingGeneration_)
+        UploadLighting(u);
     if ((program.state & kStateLighting) && program.material != materialGeneration_) {
-        glUniform4fv(u.materialDiffuse, 1, &in.material.Diffuse.r);
-        glUniform4fv(u.materialAmbient, 1, &in.material.Ambient.r);
-        glUniform4fv(u.materialSpecular, 1, &in.material.Specular.r);
-        glUniform4fv(u.materialEmissive, 1, &in.material.Emissive.r);
-        glUniform1f(u.materialPower, in.material.Power);
+        glUniform4fv(u.materialDiffuse, 1, &material_.Diffuse.r);
+        glUniform4fv(u.materialAmbient, 1, &material_.Ambient.r);
+        glUniform4fv(u.materialSpecular, 1, &material_.Specular.r);
+        glUniform4fv(u.materialEmissive, 1, &material_.Emissive.r);
+        glUniform1f(u.materialPower, material_.Power);
     }
     program.transforms = transformsGeneration_;
     program.lighting = lightingGeneration_;

@@ -16,10 +16,6 @@ namespace {
 // out along the road, so a run covers one stretch of it.
 constexpr std::uint32_t kFacesPerRun = 64;
 
-// Draws in a row with the same inputs before their lit vertices are captured: more than a held
-// key's auto-repeat leaves between two presses at the frame rates of a software rasteriser.
-constexpr unsigned kSameDrawsBeforeCapture = 8;
-
 constexpr DWORD kDrawableFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 // The bytes of one vertex of a format SetFVF takes, in Direct3D's order: position, normal,
@@ -47,8 +43,6 @@ void BuildCulledDraw(const std::uint8_t* vertices, std::size_t vertexBytes, UINT
                      const std::uint8_t* indices, UINT indexSize, CulledDraw& draw)
 {
     draw.indicesValid = true;
-    draw.lowestIndex = UINT32_MAX;
-    draw.highestIndex = 0;
     const std::uint32_t first = draw.startIndex, end = first + draw.primCount * 3;
     for (std::uint32_t start = first; start < end; start += kFacesPerRun * 3) {
         FaceRun run{{0, 0, 0}, {0, 0, 0}, start, std::min(kFacesPerRun * 3, end - start)};
@@ -67,8 +61,6 @@ void BuildCulledDraw(const std::uint8_t* vertices, std::size_t vertexBytes, UINT
                 draw.indicesValid = false;
                 return;
             }
-            draw.lowestIndex = std::min(draw.lowestIndex, index);
-            draw.highestIndex = std::max(draw.highestIndex, index);
             float p[3];
             std::memcpy(p, vertices + vertex * draw.stride, sizeof p);
             for (int k = 0; k < 3; ++k) {
@@ -244,23 +236,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVer
                                         VertexSize(fvf_), BaseVertexIndex, startIndex, primCount);
     if (!draw.indicesValid) return D3DERR_INVALIDCALL;
 
-    // Vertices captured with the inputs of this draw are drawn again; so are those of inputs that
-    // have stayed the same for a few draws, once captured.
-    const unsigned state = ProgramStateOfDraw();
-    const FixedFunctionInputs& inputs = CurrentInputs(state);
-    CapturedVertices& captured = draw.captured;
-    if (!captured.valid || !(captured.inputs == inputs)) {
-        if (captured.inputs == inputs) {
-            ++captured.sameDraws;
-        } else {
-            captured.valid = captured.refused = false;
-            captured.inputs = inputs;
-            captured.sameDraws = 1;
-        }
-    }
-
-    // Neighbouring runs that show are drawn as one. Their offsets hold first indices until the
-    // path is known.
+    // Neighbouring runs that show are drawn as one.
     const ViewVolume view = CurrentViewVolume();
     const UINT indexSize = indices_->IndexSize();
     GLsizei runs = 0;
@@ -272,8 +248,8 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVer
                 static_cast<GLsizei>(run.indexCount);
         } else {
             draw.drawCounts[static_cast<std::size_t>(runs)] = static_cast<GLsizei>(run.indexCount);
-            draw.drawOffsets[static_cast<std::size_t>(runs)] =
-                reinterpret_cast<const void*>(static_cast<std::uintptr_t>(run.firstIndex));
+            draw.drawOffsets[static_cast<std::size_t>(runs)] = reinterpret_cast<const void*>(
+                static_cast<std::uintptr_t>(run.firstIndex) * indexSize);
             ++runs;
         }
         runEnd = run.firstIndex + run.indexCount;
@@ -303,29 +279,13 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVer
         glFrontFace(cull == D3DCULL_CW ? GL_CCW : GL_CW);
     }
 
-    FixedFunctionProgram* program = FixedFunctionProgramFor(pipeline_, state);
+    FixedFunctionProgram* program = FixedFunctionProgramFor(pipeline_, ProgramStateOfDraw());
     if (!program) return D3DERR_NOTAVAILABLE;
+    glUseProgram(program->program);
+    UploadFixedFunctionState(*program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture0_ ? texture0_->Name() : 0);
-    if (!captured.valid && !captured.refused && captured.sameDraws >= kSameDrawsBeforeCapture) {
-        captured.valid = Capture(draw, *program);
-        captured.refused = !captured.valid;
-    }
-    // The captured draw's indices start at the draw's first.
-    const std::uintptr_t from = captured.valid ? draw.startIndex : 0;
-    for (GLsizei i = 0; i < runs; ++i) {
-        const void*& offset = draw.drawOffsets[static_cast<std::size_t>(i)];
-        offset = reinterpret_cast<const void*>((reinterpret_cast<std::uintptr_t>(offset) - from) *
-                                               indexSize);
-    }
-    if (captured.valid) {
-        glUseProgram(program->passProgram);
-        glBindVertexArray(captured.vertexArray);
-    } else {
-        glUseProgram(program->program);
-        UploadFixedFunctionState(*program);
-        LayOutStream(BaseVertexIndex);
-    }
+    LayOutStream(BaseVertexIndex);
     glMultiDrawElements(GL_TRIANGLES, draw.drawCounts.data(),
                         indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
                         draw.drawOffsets.data(), runs);

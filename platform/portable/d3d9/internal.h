@@ -5,7 +5,6 @@
 #include <SDL.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -47,39 +46,12 @@ struct PipelineUniforms {
 };
 
 // A fixed-function program and the generations of the device's uniform groups it last received
-// (Device), so that a draw sets only what changed since this program's last draw. Its outputs
-// can be captured (transform feedback, interleaved: clip position, diffuse, then specular and
-// texture coordinates where its state has them), and its pass-through program, made at the first
-// capture, draws what was captured with the same fragment program.
+// (Device), so that a draw sets only what changed since this program's last draw.
 struct FixedFunctionProgram {
     unsigned state = 0;
     GLuint program = 0;  // 0 when its shaders did not compile
     PipelineUniforms uniforms{};
     unsigned transforms = 0, lighting = 0, material = 0;
-    GLuint passProgram = 0;
-};
-
-// The floats of one vertex that a program of this state captures.
-inline GLint CapturedFloats(unsigned state)
-{
-    return 8 + (state & kStateSpecular ? 3 : 0) + (state & kStateTextured ? 2 : 0);
-}
-
-// What a fixed-function program's uniforms receive, as the device's state gives them. A draw
-// whose inputs equal those its vertices were captured with draws the captured vertices again.
-// Every member is four bytes wide, so that two records compare as bytes.
-struct FixedFunctionInputs {
-    unsigned state;
-    float worldView[16], projection[16], normalMatrix[9], pixelOffset[2];
-    float ambient[3];
-    GLint lightCount;
-    float lightDirection[kMaxLights * 3], lightDiffuse[kMaxLights * 4];
-    float lightSpecular[kMaxLights * 4];
-    D3DMATERIAL9 material;
-    bool operator==(const FixedFunctionInputs& o) const
-    {
-        return std::memcmp(this, &o, sizeof o) == 0;
-    }
 };
 
 // Room for the states a program meets in practice: making one then moves none of the others.
@@ -100,8 +72,6 @@ struct Pipeline {
 bool CreatePipeline(Pipeline& pipeline, const unsigned* earlyStates, std::size_t earlyCount);
 // The program of a state, made at its first use; null when it does not compile.
 FixedFunctionProgram* FixedFunctionProgramFor(Pipeline& pipeline, unsigned state);
-// Makes the program's pass-through program if it has none yet; false when it does not compile.
-bool EnsurePassProgram(FixedFunctionProgram& program);
 void DestroyPipeline(Pipeline& pipeline);
 
 // A one-level colour texture clamped at its edges, for a target that Present samples or for the
@@ -123,22 +93,6 @@ struct FaceRun {
     std::uint32_t firstIndex, indexCount;
 };
 
-// The lit vertices of a draw, captured from its program once its inputs have stayed the same for
-// a few draws in a row (a held key changes them every few frames, and a capture lights every
-// vertex of the draw's range, not only those of the runs that show); later draws with the same
-// inputs draw them through the pass-through program. GL's names are the index buffer's to delete.
-struct CapturedVertices {
-    GLuint vertices = 0;   // one per vertex of the draw's index range
-    GLuint indices = 0;    // the draw's indices less the lowest
-    GLuint vertexArray = 0;
-    GLsizeiptr capacity = 0;  // bytes of `vertices`
-    bool valid = false;       // the vertices hold what `inputs` give
-    bool refused = false;     // GL refused to capture them: drawn directly until `inputs` change
-    FixedFunctionInputs inputs{};
-    unsigned sameDraws = 0;  // draws in a row with `inputs`
-};
-void ReleaseCapture(CapturedVertices& captured);
-
 // An indexed draw of a triangle list cut into runs of faces, as built once for the buffers, stream
 // and range it reads, and kept by the index buffer until either buffer is written again.
 struct CulledDraw {
@@ -149,11 +103,9 @@ struct CulledDraw {
     INT baseVertex;
     UINT startIndex, primCount;
     bool indicesValid;  // every index, with the base added, names a whole vertex of the stream
-    std::uint32_t lowestIndex, highestIndex;
     std::vector<FaceRun> runs;
     std::vector<GLsizei> drawCounts;  // room for one GL draw per run: drawing allocates nothing
     std::vector<const void*> drawOffsets;
-    CapturedVertices captured;
 };
 
 // The runs of faces of a triangle list, from index `startIndex` on: bounds read from the
@@ -227,9 +179,9 @@ private:
     void DrawScreenQuad(GLuint source, int textTopRow);
     unsigned ProgramStateOfDraw();
     unsigned LightingState() const;
-    const FixedFunctionInputs& CurrentInputs(unsigned state);
     void UploadFixedFunctionState(FixedFunctionProgram& program);
-    bool Capture(CulledDraw& draw, FixedFunctionProgram& program);
+    void UploadTransforms(const PipelineUniforms& u) const;
+    void UploadLighting(const PipelineUniforms& u) const;
     void LayOutStream(INT baseVertex);
 
     ULONG references_ = 1;
@@ -285,9 +237,6 @@ private:
     unsigned materialGeneration_ = 1;
     // The program state that the lights and render states give, as of lightingStateOf_.
     unsigned lightingState_ = 0, lightingStateOf_ = 0;
-    // The uniforms' values, as of the generations after them.
-    FixedFunctionInputs inputs_{};
-    unsigned inputsTransforms_ = 0, inputsLighting_ = 0, inputsMaterial_ = 0;
 };
 
 
@@ -383,8 +332,6 @@ public:
 
 private:
     ~IndexBuffer();
-    template <typename Stale>
-    void DropDraws(Stale stale);
     ULONG references_ = 1;
     UINT indexSize_;
     std::vector<CulledDraw> draws_;

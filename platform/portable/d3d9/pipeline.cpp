@@ -135,34 +135,6 @@ void main()
 }
 )";
 
-// The pass-through program of a state: vertices that its fixed-function program has lit and
-// captured, drawn again with the same fragment program.
-const char* const kPassVertexShader = R"(#version 330 core
-layout(location = 0) in vec4 aClip;
-layout(location = 1) in vec4 aDiffuse;
-out vec4 vDiffuse;
-#if SPECULAR
-layout(location = 2) in vec3 aSpecular;
-out vec3 vSpecular;
-#endif
-#if TEXTURED
-layout(location = 3) in vec2 aTexCoord;
-out vec2 vTexCoord;
-#endif
-
-void main()
-{
-    gl_Position = aClip;
-    vDiffuse = aDiffuse;
-#if SPECULAR
-    vSpecular = aSpecular;
-#endif
-#if TEXTURED
-    vTexCoord = aTexCoord;
-#endif
-}
-)";
-
 // The program of Present's own drawing: a quad over the viewport that either copies a
 // framebuffer-oriented colour texture, stretched over the viewport with the texture's filter, or
 // shows the window's text layer pixel for pixel. One program for both, with GL's own blits left
@@ -214,9 +186,7 @@ GLuint CompileShader(GLenum type, const char* defines, const char* source)
     return 0;
 }
 
-// `captured`: the outputs that transform feedback may capture, interleaved, in this order.
-GLuint LinkProgram(const char* defines, const char* vertexSource, const char* fragmentSource,
-                   const char* const* captured = nullptr, GLsizei capturedCount = 0)
+GLuint LinkProgram(const char* defines, const char* vertexSource, const char* fragmentSource)
 {
     const GLuint vertex = CompileShader(GL_VERTEX_SHADER, defines, vertexSource);
     const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, defines, fragmentSource);
@@ -225,8 +195,6 @@ GLuint LinkProgram(const char* defines, const char* vertexSource, const char* fr
         program = glCreateProgram();
         glAttachShader(program, vertex);
         glAttachShader(program, fragment);
-        if (capturedCount > 0)
-            glTransformFeedbackVaryings(program, capturedCount, captured, GL_INTERLEAVED_ATTRIBS);
         glLinkProgram(program);
         GLint ok = GL_FALSE;
         glGetProgramiv(program, GL_LINK_STATUS, &ok);
@@ -240,16 +208,11 @@ GLuint LinkProgram(const char* defines, const char* vertexSource, const char* fr
     return program;
 }
 
-// The #defines of a state's programs.
-struct Defines {
-    char text[320];
-};
-
-Defines DefinesOf(unsigned state)
+FixedFunctionProgram MakeFixedFunctionProgram(unsigned state)
 {
     const auto bit = [state](unsigned flag) { return state & flag ? 1 : 0; };
-    Defines defines;
-    std::snprintf(defines.text, sizeof defines.text,
+    char defines[320];
+    std::snprintf(defines, sizeof defines,
                   "#define LIGHTING %d\n#define LIGHT_COUNT %u\n#define SPECULAR %d\n"
                   "#define TEXTURED %d\n#define VERTEX_COLOR %d\n#define DIFFUSE_FROM_VERTEX %d\n"
                   "#define AMBIENT_FROM_VERTEX %d\n#define SPECULAR_FROM_VERTEX %d\n"
@@ -258,19 +221,9 @@ Defines DefinesOf(unsigned state)
                   bit(kStateTextured), bit(kStateVertexColor), bit(kStateDiffuseFromVertex),
                   bit(kStateAmbientFromVertex), bit(kStateSpecularFromVertex),
                   bit(kStateEmissiveFromVertex));
-    return defines;
-}
-
-FixedFunctionProgram MakeFixedFunctionProgram(unsigned state)
-{
-    const char* captured[4] = {"gl_Position", "vDiffuse"};
-    GLsizei capturedCount = 2;
-    if (state & kStateSpecular) captured[capturedCount++] = "vSpecular";
-    if (state & kStateTextured) captured[capturedCount++] = "vTexCoord";
     FixedFunctionProgram made;
     made.state = state;
-    made.program = LinkProgram(DefinesOf(state).text, kVertexShader, kFragmentShader, captured,
-                               capturedCount);
+    made.program = LinkProgram(defines, kVertexShader, kFragmentShader);
     if (!made.program) return made;
 
     const GLuint p = made.program;
@@ -304,17 +257,6 @@ FixedFunctionProgram* FixedFunctionProgramFor(Pipeline& pipeline, unsigned state
     return pipeline.programs.back().program ? &pipeline.programs.back() : nullptr;
 }
 
-bool EnsurePassProgram(FixedFunctionProgram& program)
-{
-    if (program.passProgram) return true;
-    program.passProgram =
-        LinkProgram(DefinesOf(program.state).text, kPassVertexShader, kFragmentShader);
-    if (!program.passProgram) return false;
-    glUseProgram(program.passProgram);
-    glUniform1i(glGetUniformLocation(program.passProgram, "uTexture"), 0);
-    return true;
-}
-
 bool CreatePipeline(Pipeline& pipeline, const unsigned* earlyStates, std::size_t earlyCount)
 {
     pipeline.programs.reserve(kExpectedPrograms);
@@ -334,10 +276,7 @@ bool CreatePipeline(Pipeline& pipeline, const unsigned* earlyStates, std::size_t
 
 void DestroyPipeline(Pipeline& pipeline)
 {
-    for (const FixedFunctionProgram& made : pipeline.programs) {
-        glDeleteProgram(made.program);
-        glDeleteProgram(made.passProgram);
-    }
+    for (const FixedFunctionProgram& made : pipeline.programs) glDeleteProgram(made.program);
     glDeleteProgram(pipeline.screenProgram);
     glDeleteVertexArrays(1, &pipeline.emptyVertexArray);
     pipeline = Pipeline{};

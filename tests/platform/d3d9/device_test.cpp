@@ -192,53 +192,6 @@ TEST_F(DeviceDrawing, StateChangedBetweenTwoDrawsReachesTheSecondDraw)
     }
 }
 
-// A still picture is drawn again from the vertices that its draws lit before, once their inputs
-// have stayed the same for a few frames: every frame is the first to the pixel, lit, textured,
-// specular or unlit, and a change after that (material, light, world) shows in the next frame.
-TEST_F(DeviceDrawing, StillPictureIsDrawnAgainAsItWasAndChangesShowAtOnce)
-{
-    IDirect3DTexture9* texture = Texture("texel.png");
-    D3DMATERIAL9 shiny = test::Material(0.6f, 0.2f, 0.2f);
-    shiny.Specular = D3DXCOLOR(0, 1, 0, 1);
-    shiny.Power = 2.0f;
-    const struct {
-        const char* what;
-        bool lighting, specular;
-        IDirect3DTexture9* texture;
-    } rows[] = {
-        {"lit", true, false, nullptr},
-        {"textured", true, false, texture},
-        {"specular", true, true, nullptr},
-        {"unlit", false, false, texture},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        device_->SetRenderState(D3DRS_LIGHTING, row.lighting);
-        device_->SetRenderState(D3DRS_SPECULARENABLE, row.specular);
-        D3DXMATRIX world = Scaling(1.0f);
-        D3DMATERIAL9 material = shiny;
-        const auto frame = [&] {
-            return Frame([&] {
-                SetWhiteLight(-0.2f, -0.8f);
-                DrawPlane(world, material, row.texture);
-            });
-        };
-        const test::Frame first = frame();
-        ASSERT_EQ(first.width, kSize);
-        for (int again = 1; again <= 12; ++again)
-            ASSERT_TRUE(frame().rgba == first.rgba) << "frame " << again << " differs";
-        // Unlit, the material colours nothing.
-        material.Diffuse = D3DXCOLOR(0.2f, 0.6f, 0.2f, 1);
-        if (row.lighting) {
-            EXPECT_NE(frame().At(kPlaneX, kPlaneY).r, first.At(kPlaneX, kPlaneY).r)
-                << "the material's change";
-        }
-        world = Translation(0, -100, 0);
-        EXPECT_EQ(frame().At(kPlaneX, kPlaneY).g, 100) << "the plane moved out of the view";
-    }
-    device_->SetRenderState(D3DRS_LIGHTING, TRUE);
-}
-
 // The road's texture coordinates run to about 270 along it: the device must wrap them and sample
 // the nearest texel, as the viewer never sets a filter or an address mode. A 2 by 2 checker on a
 // plane whose v runs 0..270 along Z must show only its two colours, alternating down the screen.
