@@ -119,7 +119,8 @@ Device* Device::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters)
         return nullptr;
     }
     MarkStartupStep("GL context");
-    if (!CreatePipeline(device->pipeline_, kEarlyStates, std::size(kEarlyStates)) || !device->CreateTargets(width, height, depthBuffer)) {
+    if (!CreatePipeline(device->pipeline_, kEarlyStates, std::size(kEarlyStates)) ||
+        !device->CreateTargets(width, height, depthBuffer)) {
         device->DropReference();
         return nullptr;
     }
@@ -285,7 +286,8 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatr
     switch (static_cast<int>(State)) {
     case D3DTS_WORLD: ++transformsGeneration_; world_ = *pMatrix; return D3D_OK;
     case D3DTS_VIEW:
-        ++transformsGeneration_, ++lightingGeneration_;
+        ++transformsGeneration_;
+        ++lightingGeneration_;
         view_ = *pMatrix;
         return D3D_OK;
     case D3DTS_PROJECTION: ++transformsGeneration_; projection_ = *pMatrix; return D3D_OK;
