@@ -1,20 +1,44 @@
 # Shell pieces shared by the scripts that run the viewers on a virtual X server: an Xvfb of our
 # own on a free display, the Wine prefix the Windows build runs in, and finding a window by its
-# title. Sourced, not run; the caller sets `set -euo pipefail` and a scratch folder.
+# title. Sourced, not run; the caller sets `set -euo pipefail`.
 
-# Starts Xvfb (24 bits, 1024 by 768 or the size in $2) on a display number it picks itself, sets
-# DISPLAY and xvfb_pid. $1: a scratch folder for the display number; $3...: more Xvfb options.
-# Stop it with stop_xvfb.
+# Starts Xvfb (24 bits, 1024 by 768 or the size in $1) on a free display, sets DISPLAY and
+# xvfb_pid. $2...: more Xvfb options. Stop it with stop_xvfb.
+#
+# Two ways in which a viewer started in parallel tests found no display are closed here. Xvfb's
+# own search for a free display (-displayfd) binds, and on giving up unlinks, the socket of each
+# display it tries, so servers started side by side took displays from under each other: here
+# one start at a time (a lock shared by every checkout) names a display that no server listens
+# on, and waits until a client can connect. And by default a server resets when its last client
+# leaves, dropping a connection that comes meanwhile, as when a test's xdotool left just as the
+# viewer started: -noreset.
 start_xvfb() {
-  local number_file="$1/xvfb-display" size=${2:-1024x768}
-  shift $(($# < 2 ? $# : 2))
-  rm -f "$number_file"
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp "$@" 3>"$number_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  local _
-  for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
-  [ -s "$number_file" ] || { echo "Xvfb did not start" >&2; return 1; }
-  export DISPLAY=":$(head -n1 "$number_file")"
+  local size=${1:-1024x768} number lock _
+  shift $(($# < 1 ? $# : 1))
+  exec {lock}>/tmp/crs-xvfb.lock
+  flock "$lock"
+  for number in $(seq 10 99); do
+    [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
+    grep -q "@/tmp/.X11-unix/X$number\$" /proc/net/unix && continue
+    Xvfb ":$number" -screen 0 "${size}x24" -nolisten tcp -noreset "$@" >/dev/null 2>&1 \
+      {lock}>&- &
+    xvfb_pid=$!
+    export DISPLAY=":$number"
+    for _ in $(seq 100); do
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      if xdotool getdisplaygeometry >/dev/null 2>&1; then
+        exec {lock}>&-
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  done
+  exec {lock}>&-
+  echo "Xvfb did not start on any of the displays :10 to :99" >&2
+  return 1
 }
 
 # Ends what start_xvfb and use_wine started: Wine's server for this prefix, then the X server.

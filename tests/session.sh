@@ -9,7 +9,12 @@ cleanups=()
 at_exit() {
   local step
   for step in "${cleanups[@]}"; do eval "$step" || true; done
-  [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null
+  # Only a viewer still ours: the number of one that has ended may be another process's by now.
+  local parent=
+  if [ -n "$viewer_pid" ]; then
+    read -r _ _ _ parent _ 2>/dev/null <"/proc/$viewer_pid/stat" || true
+    [ "$parent" != $$ ] || kill "$viewer_pid" 2>/dev/null || true
+  fi
   stop_xvfb
   rm -rf "$work"
 }
@@ -17,6 +22,8 @@ trap at_exit EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  [ -n "$xvfb_pid" ] && ! kill -0 "$xvfb_pid" 2>/dev/null &&
+    echo "(the X server ${DISPLAY:-} has gone)" >&2
   [ -s "$work/viewer.log" ] && sed 's/^/viewer: /' "$work/viewer.log" | tail -n 20 >&2
   exit 1
 }
@@ -29,11 +36,20 @@ start_viewer() {
   viewer_pid=$!
 }
 
-# Prints the id of the window titled exactly $1, waiting up to 60 s.
-window_of() { find_window "$1" 60 || fail "no window titled '$1'"; }
+# Prints the id of the window titled exactly $1, waiting up to 60 s, or less if the viewer ends.
+window_of() {
+  local deadline=$((SECONDS + 60))
+  until find_window "$1" 1; do
+    if [ -n "$viewer_pid" ] && ! kill -0 "$viewer_pid" 2>/dev/null; then
+      fail "the viewer ended with no window titled '$1'"
+    fi
+    [ "$SECONDS" -lt "$deadline" ] || fail "no window titled '$1'"
+  done
+}
 
-# Captures window $1 into the PNG $2.
-capture() { import -window "$1" -depth 8 "PNG24:$2" 2>/dev/null; }
+# Captures window $1 into the PNG $2; fails if import takes more than 20 s: once, on a loaded
+# machine, it never returned.
+capture() { timeout 20 import -window "$1" -depth 8 "PNG24:$2" 2>/dev/null; }
 
 # Captures window $1 into $2 once its first frame shows: the grey clear colour at the top right.
 first_frame() {

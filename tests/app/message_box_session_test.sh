@@ -18,7 +18,7 @@ expected="Xファイルの読み込みに失敗しました"
 mkdir "$work/data"
 cp -r "$course_data/." "$work/data/"
 rm "$work/data/crs.x"
-start_xvfb "$work" 1024x768 -fp built-ins
+start_xvfb 1024x768 -fp built-ins
 start_viewer "$work/data" "$viewer"
 box=$(window_of "crs.x")
 # The OCR of the box (as sparse text, so that the button's label is read too) must hold most of

@@ -15,7 +15,7 @@
 set -euo pipefail
 case_name=$1 viewer=$2 snapshot=$3 frame_diff=$4 send_close=$5 test_data=$6 course_data=$7
 source "$(dirname "$0")/../session.sh"
-start_xvfb "$work"
+start_xvfb
 
 # The share of pixels of the frames $1 and $2 that differ at all, in thousandths.
 differing_per_mille() {

@@ -46,7 +46,7 @@ cp -r /usr/share/crs-move-pos "$work/data"
   { cat "$work/diff.txt"; fail "the installed crs-snapshot renders another frame than the build's"; }
 (cd "$work/data" && crs-snapshot --out "$work/start.png")
 
-start_xvfb "$work"
+start_xvfb
 check_launcher crs-move-pos / "$work/start.png"
 
 "${as_root[@]}" apt-get purge -y crs-move-pos >"$work/apt.log" 2>&1 ||

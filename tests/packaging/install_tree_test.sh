@@ -36,5 +36,5 @@ cp -r "$tree/share/crs-move-pos" "$work/data"
 
 mkdir "$work/elsewhere" "$work/path"
 ln -s "$tree/bin/crs-move-pos" "$work/path/crs-move-pos"
-start_xvfb "$work"
+start_xvfb
 check_launcher "$work/path/crs-move-pos" "$work/elsewhere" "$work/start.png"

@@ -75,7 +75,7 @@ if [ "$case_name" = build ]; then
   exit 0
 fi
 
-start_xvfb "$work"
+start_xvfb
 use_wine
 [ "$d3dx" = on ] || WINEDLLOVERRIDES+=";d3dx9_43="
 case "$case_name" in
