@@ -148,14 +148,23 @@ bool Inside(const SDL_Rect& rect, int x, int y)
 // Reads events until the box is dismissed. Window events of other windows (exposure, resizing)
 // are kept for the viewer's queue; their input and close requests are dropped, as a modal box
 // disables its owner.
+//
+// It polls rather than waits: while SDL_WaitEvent blocks, SDL's X11 driver wakes it with a
+// message sent to the window over a second connection, which the X server may handle after the
+// box is destroyed on the first; the BadWindow that follows ends the program (Xlib's default
+// error handler), as it did when Return dismissed the box on a loaded machine.
 void RunBox(SDL_Window* box, const Layout& layout, Canvas& canvas)
 {
+    constexpr Uint32 kPollMs = 10;
     const Uint32 boxId = SDL_GetWindowID(box);
     std::vector<SDL_Event> kept;
     bool pressedOnButton = false;
     for (bool done = false; !done;) {
         SDL_Event event;
-        if (SDL_WaitEvent(&event) == 0) break;
+        if (SDL_PollEvent(&event) == 0) {
+            SDL_Delay(kPollMs);
+            continue;
+        }
         switch (event.type) {
         case SDL_WINDOWEVENT:
             if (event.window.windowID != boxId) {
