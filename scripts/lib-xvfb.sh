@@ -8,14 +8,14 @@
 # Two ways in which a viewer started in parallel tests found no display are closed here. Xvfb's
 # own search for a free display (-displayfd) binds, and on giving up unlinks, the socket of each
 # display it tries, so servers started side by side took displays from under each other: here
-# one start at a time (a lock shared by every checkout) names a display that no server listens
-# on, and waits until a client can connect. And by default a server resets when its last client
-# leaves, dropping a connection that comes meanwhile, as when a test's xdotool left just as the
-# viewer started: -noreset.
+# one start at a time (a lock shared by the user's checkouts) names a display that no server
+# listens on, and waits until a client can connect. And by default a server resets when its last
+# client leaves, dropping a connection that comes meanwhile, as when a test's xdotool left just
+# as the viewer started: -noreset.
 start_xvfb() {
   local size=${1:-1024x768} number lock _
   shift $(($# < 1 ? $# : 1))
-  exec {lock}>/tmp/crs-xvfb.lock
+  exec {lock}>"/tmp/crs-xvfb-$UID.lock"
   flock "$lock"
   for number in $(seq 10 99); do
     [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
