@@ -22,8 +22,6 @@ trap at_exit EXIT
 
 fail() {
   echo "FAIL: $*" >&2
-  [ -n "$xvfb_pid" ] && ! kill -0 "$xvfb_pid" 2>/dev/null &&
-    echo "(the X server ${DISPLAY:-} has gone)" >&2
   [ -s "$work/viewer.log" ] && sed 's/^/viewer: /' "$work/viewer.log" | tail -n 20 >&2
   exit 1
 }
