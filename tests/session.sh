@@ -13,7 +13,7 @@ at_exit() {
   local parent=
   if [ -n "$viewer_pid" ]; then
     read -r _ _ _ parent _ 2>/dev/null <"/proc/$viewer_pid/stat" || true
-    [ "$parent" != $$ ] || kill "$viewer_pid" 2>/dev/null || true
+    if [ "$parent" = $$ ]; then kill "$viewer_pid" 2>/dev/null || true; fi
   fi
   stop_xvfb
   rm -rf "$work"
